@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace parvex {
+
+// The one way the system reads an image: absolute reads by offset into caller buffers or into one
+// reusable block, never a mapping, never the whole file in memory. Read only.
+class ImageFile {
+public:
+    static constexpr std::size_t kBlockSize = 1u << 20;
+
+    // Opens a regular file for reading. Directories, FIFOs, devices and missing files give nothing,
+    // exactly like a file that cannot be opened; opening never blocks on a FIFO.
+    static std::optional<ImageFile> open(const std::string& path);
+
+    ImageFile(ImageFile&& other) noexcept;
+    ImageFile& operator=(ImageFile&& other) noexcept;
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
+    ~ImageFile();
+
+    // Size measured at open time (the end position of the file).
+    std::uint64_t size() const { return m_size; }
+
+    // Reads up to n bytes at offset into dst. Whatever the file did not supply (end of file, a read
+    // error, a file that shrank) is zero-filled, so a buffer never carries an earlier image's bytes.
+    // Returns the number of bytes the file supplied.
+    std::size_t readAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+
+    // Reads up to min(n, kBlockSize) bytes at offset into the reader's own block and returns the
+    // bytes actually supplied (shorter at end of file or on error). The span is valid until the
+    // next call of load.
+    std::span<const std::uint8_t> load(std::uint64_t offset, std::size_t n);
+
+private:
+    ImageFile(int fd, std::uint64_t size);
+
+    // Reads into dst until n bytes, end of file or an error; never loops without end.
+    std::size_t readRaw(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+    std::unique_ptr<std::uint8_t[]> m_block;
+};
+
+}  // namespace parvex

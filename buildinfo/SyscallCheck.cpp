@@ -1,0 +1,7 @@
+#include "buildinfo/SyscallCheck.h"
+
+namespace parvex {
+
+void CheckSystemCallLibrary(Session&) {}
+
+}  // namespace parvex

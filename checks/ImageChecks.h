@@ -1,0 +1,14 @@
+#pragma once
+
+// Banner, logo data, end offset and build type.
+
+#include "core/Session.h"
+
+namespace parvex {
+
+void CheckBannerOffset(Session& s);
+void CheckLogoCharacterData(Session& s);
+void CheckApplicationEndOffset(Session& s);
+void CheckFinalRomBuild(Session& s);
+
+}  // namespace parvex

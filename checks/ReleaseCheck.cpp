@@ -1,0 +1,7 @@
+#include "checks/ReleaseCheck.h"
+
+namespace parvex {
+
+void CheckReleaseVersion(Session&) {}
+
+}  // namespace parvex

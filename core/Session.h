@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
+
+namespace parvex {
+
+// What the main window holds: the model every front end renders, the CheckState of the latest run
+// and the current file name. Every command of the window is a member here.
+class Session {
+public:
+    // programDir: the directory of the program file, where the side files are looked for.
+    explicit Session(std::string programDir);
+
+    // Sets the current file name and runs the checks on it (Open dialog, a dropped file, the
+    // command-line argument).
+    void load(std::string path);
+
+    // The check run on the current file name.
+    void run();
+
+    // Flips every bilingual text and, once any run has started, rebuilds the message list.
+    void switchLanguage();
+
+    // The CRC button: the whole-file CRC of the current file into CRC_ans.
+    void computeFileCrc();
+
+    // The About box's caption, decided by VersionBtn's caption.
+    std::string aboutCaption() const;
+
+    WindowModel model;
+    CheckState state;
+    std::string fileName;
+};
+
+// True when a side file of this name can be opened for reading as a regular file in dir.
+bool sideFilePresent(const std::string& dir, const char* name);
+
+// The side-file directory joined with a name, without changing the current directory.
+std::string sidePath(const std::string& dir, const char* name);
+
+}  // namespace parvex

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parvex {
+
+// Texts in the model are byte strings meant as UTF-8; a front end replaces what is not valid UTF-8.
+enum class Colour { Black, Red, Blue };
+
+enum class Field {
+#define PARVEX_FIELD(name, text, colour, visible) name,
+#include "core/Fields.def"
+#undef PARVEX_FIELD
+};
+
+enum class ControlKind { ComboBox, Button, Label, Panel, ValueBox, ListView, Dialog };
+
+enum class Control {
+#define PARVEX_CONTROL(name, kind, caption, hint, visible) name,
+#include "core/Controls.def"
+#undef PARVEX_CONTROL
+};
+
+enum class Property { Caption, Hint, Column1, Column2, Filter };
+
+inline constexpr std::size_t kFieldCount = 0
+#define PARVEX_FIELD(name, text, colour, visible) +1
+#include "core/Fields.def"
+#undef PARVEX_FIELD
+    ;
+
+inline constexpr std::size_t kControlCount = 0
+#define PARVEX_CONTROL(name, kind, caption, hint, visible) +1
+#include "core/Controls.def"
+#undef PARVEX_CONTROL
+    ;
+
+std::string_view fieldName(Field f);
+std::optional<Field> fieldByName(std::string_view name);
+std::string_view controlName(Control c);
+std::optional<Control> controlByName(std::string_view name);
+ControlKind controlKind(Control c);
+// Which properties a control of this kind carries (for renderings that list them).
+bool hasProperty(Control c, Property p);
+std::string_view propertyName(Property p);
+std::string_view colourName(Colour c);
+
+struct DisplayField {
+    std::string text;
+    Colour colour = Colour::Black;
+    bool visible = true;
+};
+
+struct ControlTexts {
+    std::string caption;
+    std::string hint;
+    std::string column1;
+    std::string column2;
+    std::string filter;
+    bool visible = true;
+
+    std::string& operator[](Property p);
+    const std::string& operator[](Property p) const;
+};
+
+enum class Severity { Text, Notice, Error };
+
+struct MessageLine {
+    std::string text;
+    Severity severity = Severity::Error;
+};
+
+// MComboBox: the edit line, the drop-down lines (the run's only record of Findings), the font.
+struct MessageList {
+    std::string text;
+    std::vector<MessageLine> lines;
+    Colour colour = Colour::Black;
+};
+
+struct SdkRow {
+    std::string caption;
+    bool isStatic = false;
+};
+
+struct MiddlewareRow {
+    std::string development;
+    std::string module;
+};
+
+enum class Language { English, Japanese };
+
+inline constexpr std::string_view kEnglishModeCaption = "->Japanese";
+inline constexpr std::string_view kJapaneseModeCaption = "→English";
+inline constexpr std::string_view kStartCaption = "ZR PVX";
+
+// Everything the main window shows, as plain data: the front ends render it, the checks write it.
+class WindowModel {
+public:
+    WindowModel();
+
+    DisplayField& field(Field f) { return m_fields[static_cast<std::size_t>(f)]; }
+    const DisplayField& field(Field f) const { return m_fields[static_cast<std::size_t>(f)]; }
+    const std::string& text(Field f) const { return field(f).text; }
+    void setText(Field f, std::string text) { field(f).text = std::move(text); }
+    void setColour(Field f, Colour c) { field(f).colour = c; }
+    void setVisible(Field f, bool v) { field(f).visible = v; }
+
+    ControlTexts& control(Control c) { return m_controls[static_cast<std::size_t>(c)]; }
+    const ControlTexts& control(Control c) const { return m_controls[static_cast<std::size_t>(c)]; }
+
+    // English exactly when LBtn's caption is "->Japanese"; read afresh every time.
+    Language language() const;
+
+    MessageList messages;
+    std::vector<SdkRow> sdkRows;
+    std::vector<MiddlewareRow> middlewareRows;
+    std::string caption{kStartCaption};
+
+private:
+    std::array<DisplayField, kFieldCount> m_fields;
+    std::array<ControlTexts, kControlCount> m_controls;
+};
+
+// Row colours of the two build lists: nullopt means the list's own font colour.
+std::optional<Colour> sdkRowColour(const SdkRow& row);
+std::optional<Colour> middlewareRowColour(const WindowModel& model, const MiddlewareRow& row);
+
+}  // namespace parvex

@@ -1,6 +1,6 @@
 #include "integrity/CcittKernels.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 
 #include <immintrin.h>
 

@@ -84,6 +84,7 @@ void resetWindow(Session& s) {
 void Session::run() {
     resetWindow(*this);
     auto opened = ImageFile::open(fileName);
+    lastOpenFailed = !opened;
     if (!opened) {
         addFinding(model, Msg::OpenFailed);
         return;

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "buildinfo/SyscallCheck.h"
 #include "checks/CapacityChecks.h"
 #include "checks/DeviceChecks.h"
@@ -27,6 +29,13 @@ constexpr LanguageText kLanguageTexts[] = {
 };
 
 }  // namespace
+
+std::vector<Control> languageTableControls() {
+    std::vector<Control> controls;
+    for (const LanguageText& t : kLanguageTexts)
+        if (std::find(controls.begin(), controls.end(), t.control) == controls.end()) controls.push_back(t.control);
+    return controls;
+}
 
 void Session::switchLanguage() {
     clearList(model);

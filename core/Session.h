@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/CheckState.h"
 #include "core/WindowModel.h"
@@ -33,7 +34,12 @@ public:
     WindowModel model;
     CheckState state;
     std::string fileName;
+    // Whether the latest run could not open its file (the front ends' exit status needs it).
+    bool lastOpenFailed = false;
 };
+
+// The controls whose texts the language switch sets, each once, in the switch's order.
+std::vector<Control> languageTableControls();
 
 // True when a side file of this name can be opened for reading as a regular file in dir.
 bool sideFilePresent(const std::string& dir, const char* name);

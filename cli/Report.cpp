@@ -1,0 +1,192 @@
+#include "cli/Report.h"
+
+#include <optional>
+#include <vector>
+
+namespace parvex {
+namespace {
+
+// One row of the report, as the window lays it out: caption panel, offset label, value boxes.
+struct Row {
+    std::optional<Control> caption;
+    std::optional<Control> offset;
+    std::vector<Field> fields;
+};
+
+using Group = std::vector<Row>;
+
+const std::vector<Group>& layout() {
+    using C = Control;
+    using F = Field;
+    static const std::vector<Group> groups = {
+        {{C::TFileName, {}, {F::File_Name}},
+         {C::PGame_Title, C::Label17, {F::Game_Title, F::Title_Code}},
+         {C::PInitial_Code, C::Label34, {F::Initial_Code, F::Game_Code}},
+         {C::PMaker_Code, C::Label29, {F::Maker_ASCII, F::Maker_Code, F::Maker}}},
+        {{C::PROM_version, {}, {F::Remaster_Ver, F::Submission_Ver}},
+         {C::PMask_ROM_Ver, C::Label3, {F::Version, F::Mask_Rom_Ver, F::Remaster_ASCII}}},
+        {{C::PProduct_Code, C::Label28, {F::Product_Code, F::ZR_code}},
+         {C::PDevice_Type, C::Label11, {F::Device_Code, F::Device_Name}},
+         {C::PROM_Code, C::Label1, {F::ROM_Code, F::ROM_size}},
+         {C::PROM_size, {}, {F::ROM}}},
+        {{C::PReserved_Code, C::Label5, {F::R_Area1}},
+         {{}, C::Label4, {F::R_Area2}},
+         {{}, C::Label41, {F::R_Area3}},
+         {{}, C::Label9, {F::R_Area4}},
+         {{}, C::Label10, {F::R_Area5}}},
+        {{C::Plibsyscall, C::Label27, {F::ARM9_ROM_Offset, F::libsyscall}},
+         {C::PMaskROMcontrol, C::Label44, {F::MROMctrl, F::MROM_Ver}},
+         {C::PBanner, C::Label8, {F::Banner_Offset, F::Banner_ans}},
+         {C::PSecure_Area, C::Label18, {F::Secure_CRC, F::Secure_crc_ans}},
+         {C::PChar_Data, C::Label35, {F::Char_data}},
+         {C::TLogo_CRC, C::Label15, {F::CRC_logo, F::logo_CRC_test}},
+         {C::PROM_Header_CRC, C::Label20, {F::CRC_header, F::Head_CRC}},
+         {C::PSecurity_Data, C::Label32, {F::CRC_Key_table}},
+         {C::TSeg3_CRC, C::Label30, {F::CRC_seg3, F::Seg3_crc_check}},
+         {C::PFile_CRC, {}, {F::CRC_ans}}},
+    };
+    return groups;
+}
+
+// Columns are padded by display width: a CJK character takes two cells.
+std::size_t displayWidth(const std::string& s) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t cp = 0;
+        if (len == 3 && i + 2 < s.size())
+            cp = (c & 0x0Fu) << 12 | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6 |
+                 (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+        const bool halfWidthKana = cp >= 0xFF61 && cp <= 0xFF9F;
+        width += (len >= 3 && !halfWidthKana) ? 2 : 1;
+        i += len;
+    }
+    return width;
+}
+
+std::string pad(const std::string& s, std::size_t width) {
+    const std::size_t w = displayWidth(s);
+    return w >= width ? s + " " : s + std::string(width - w, ' ');
+}
+
+// Captions carry mnemonics: "&&" is a plain ampersand, a lone '&' marks the next letter.
+std::string plainCaption(const std::string& caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        else if (caption[i] == '&') continue;
+        out += caption[i];
+    }
+    return out;
+}
+
+constexpr const char* kRed = "\x1b[31m";
+constexpr const char* kBlue = "\x1b[34m";
+constexpr const char* kBold = "\x1b[1m";
+constexpr const char* kReset = "\x1b[0m";
+
+std::string value(const DisplayField& f, bool colour) {
+    std::string text = f.text.empty() ? "-" : f.text;
+    if (f.colour == Colour::Red) return colour ? kRed + text + kReset : text + " (!)";
+    if (f.colour == Colour::Blue && colour) return kBlue + text + kReset;
+    return text;
+}
+
+std::string severityName(Severity s) { return s == Severity::Error ? "error" : "notice"; }
+
+}  // namespace
+
+bool hasError(const Session& session) {
+    for (const auto& line : session.model.messages.lines)
+        if (line.severity == Severity::Error) return true;
+    return false;
+}
+
+std::string renderText(const Session& session, const std::string& path, bool colour) {
+    const WindowModel& m = session.model;
+    std::string out = (colour ? std::string(kBold) : "") + "== " + path + (colour ? kReset : "") + "\n";
+    for (const Group& group : layout()) {
+        for (const Row& row : group) {
+            std::vector<std::string> values;
+            for (Field f : row.fields)
+                if (m.field(f).visible) values.push_back(value(m.field(f), colour));
+            if (values.empty()) continue;
+            std::string line = "  " + pad(row.caption ? plainCaption(m.control(*row.caption).caption) : "", 34);
+            line += pad(row.offset ? plainCaption(m.control(*row.offset).caption) : "", 32);
+            for (std::size_t i = 0; i < values.size(); ++i) line += (i ? "  " : "") + values[i];
+            out += line + "\n";
+        }
+        out += "\n";
+    }
+    out += "  " + plainCaption(m.control(Control::PSDK).caption) + "\n";
+    for (const SdkRow& row : m.sdkRows) {
+        const bool blue = sdkRowColour(row) == Colour::Blue && colour;
+        out += "    " + (blue ? kBlue + row.caption + kReset : row.caption) + "\n";
+    }
+    out += "  " + plainCaption(m.control(Control::PLibrary).caption) + "\n";
+    for (const MiddlewareRow& row : m.middlewareRows) {
+        const bool red = middlewareRowColour(m, row) == Colour::Red;
+        std::string text = pad(row.development, 24) + row.module;
+        out += "    " + (red ? (colour ? kRed + text + kReset : text + " (!)") : text) + "\n";
+    }
+    out += "\n";
+    if (m.messages.lines.empty()) out += m.messages.text + "\n";
+    for (const MessageLine& line : m.messages.lines) {
+        const std::string tag = severityName(line.severity) + ":";
+        const char* tint = line.severity == Severity::Error ? kRed : kBold;
+        out += (colour ? tint + tag + kReset : tag) + " " + line.text + "\n";
+    }
+    return out;
+}
+
+nlohmann::json renderJson(const Session& session, const std::string& path) {
+    const WindowModel& m = session.model;
+    nlohmann::json run;
+    run["file"] = path;
+    run["caption"] = m.caption;
+    run["language"] = m.language() == Language::English ? "en" : "ja";
+    nlohmann::json lines = nlohmann::json::array();
+    nlohmann::json findings = nlohmann::json::array();
+    for (const MessageLine& line : m.messages.lines) {
+        lines.push_back(line.text);
+        findings.push_back({{"severity", severityName(line.severity)}, {"text", line.text}});
+    }
+    run["messages"] = {{"text", m.messages.text}, {"lines", lines}, {"color", colourName(m.messages.colour)}};
+    run["findings"] = findings;
+    nlohmann::json fields = nlohmann::json::object();
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const auto f = static_cast<Field>(i);
+        const DisplayField& d = m.field(f);
+        fields[std::string(fieldName(f))] = {
+            {"text", d.text}, {"color", colourName(d.colour)}, {"visible", d.visible}};
+    }
+    run["fields"] = fields;
+    nlohmann::json sdk = nlohmann::json::array();
+    for (const SdkRow& row : m.sdkRows) sdk.push_back({{"caption", row.caption}, {"static", row.isStatic}});
+    run["sdk"] = sdk;
+    nlohmann::json middleware = nlohmann::json::array();
+    for (const MiddlewareRow& row : m.middlewareRows) {
+        const auto c = middlewareRowColour(m, row);
+        middleware.push_back({{"development", row.development},
+                              {"module", row.module},
+                              {"color", c ? std::string(colourName(*c)) : "default"}});
+    }
+    run["middleware"] = middleware;
+    nlohmann::json controls = nlohmann::json::object();
+    for (Control c : languageTableControls()) {
+        nlohmann::json props = nlohmann::json::object();
+        for (Property p : {Property::Caption, Property::Hint, Property::Column1, Property::Column2, Property::Filter})
+            if (hasProperty(c, p)) props[std::string(propertyName(p))] = m.control(c)[p];
+        controls[std::string(controlName(c))] = props;
+    }
+    run["controls"] = controls;
+    const CheckState& st = session.state;
+    run["state"] = {{"file_size", st.File_Size},
+                    {"final_build", st.Final_Build},
+                    {"tail_used", st.Tail_Used},
+                    {"half_padded", st.Half_Padded}};
+    return run;
+}
+
+}  // namespace parvex

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "core/Session.h"
+
+namespace parvex {
+
+// The window model after a run, as the readable text report of parvex-check.
+std::string renderText(const Session& session, const std::string& path, bool colour);
+
+// The same as one JSON run object; the caller dumps it with invalid UTF-8 replaced.
+nlohmann::json renderJson(const Session& session, const std::string& path);
+
+// True when any line of the message list was added as an error.
+bool hasError(const Session& session);
+
+}  // namespace parvex

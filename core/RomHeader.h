@@ -15,10 +15,13 @@ inline constexpr std::size_t kLogoSize = 156;
 // Header offsets.
 inline constexpr std::size_t kGameTitle = 0x000;
 inline constexpr std::size_t kGameCode = 0x00C;
+inline constexpr std::size_t kGameCodeLast = 0x00F;
 inline constexpr std::size_t kMakerCode = 0x010;
 inline constexpr std::size_t kProductCode = 0x012;
 inline constexpr std::size_t kDeviceCode = 0x013;
 inline constexpr std::size_t kDeviceCapacity = 0x014;
+inline constexpr std::size_t kReservedArea1 = 0x015;
+inline constexpr std::size_t kReservedArea1Last = 0x01C;
 inline constexpr std::size_t kRegionFlags = 0x01D;
 inline constexpr std::size_t kReleaseVersion = 0x01E;
 inline constexpr std::size_t kRomSpeedType = 0x01F;

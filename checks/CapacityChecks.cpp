@@ -1,15 +1,194 @@
 #include "checks/CapacityChecks.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <span>
+
+#include "core/Findings.h"
+
 namespace parvex {
+namespace {
 
-void CheckRomControlInfo(Session&) {}
+struct RomControlPattern {
+    std::array<std::uint8_t, 8> low;   // 0x060-0x067
+    std::array<std::uint8_t, 2> high;  // 0x06E-0x06F
+    bool maskRom;
+    const char* version;
+    Colour versionColour;
+};
 
-void ScanReservedTail(Session&, ImageFile&) {}
+constexpr RomControlPattern kRomControlPatterns[] = {
+    {{0x00, 0x60, 0x58, 0x00, 0xF8, 0x08, 0x18, 0x00}, {0x1E, 0x05}, true, "0", Colour::Black},
+    {{0x17, 0x60, 0x41, 0x00, 0xF8, 0x08, 0x18, 0x00}, {0x1E, 0x05}, true, "1", Colour::Blue},
+    {{0x57, 0x66, 0x41, 0x00, 0xF8, 0x08, 0x18, 0x08}, {0x7E, 0x0D}, false, "0", Colour::Black},
+};
 
-void CheckCapacityLimitation(Session&) {}
+constexpr std::uint8_t kCode64Mbit = 0x06;
+constexpr std::uint8_t kCode1Gbit = 0x0A;
+constexpr std::uint8_t kCode2Gbit = 0x0B;
+constexpr std::uint64_t kSize1Gbit = 0x8000000;
+constexpr std::uint64_t kSize2Gbit = 0x10000000;
+constexpr std::uint64_t kSmallestScannedSize = 0x800000;
 
-void ScanWastedCapacity(Session&, ImageFile&) {}
+// The end of a 1, 2 or 4 Gbit chip that the image must leave at 0xFF.
+struct ReservedTail {
+    std::uint8_t code;
+    std::uint64_t fileSize;
+    std::uint64_t length;
+    Msg message;
+};
 
-void CheckWastedCapacity(Session&) {}
+constexpr ReservedTail kReservedTails[] = {
+    {kCode1Gbit, kSize1Gbit, 0x280000, Msg::Tail1Gbit},
+    {kCode2Gbit, kSize2Gbit, 0x500000, Msg::Tail2Gbit},
+    {0x0C, 0x20000000, 0xA60000, Msg::Tail4Gbit},
+};
+
+// Uniformity is judged in whole blocks of this size: a half that is not a multiple never counts.
+constexpr std::size_t kPadBlock = 16384;
+// Chunks small enough to stay in the second-level cache between the read and the comparison.
+constexpr std::size_t kChunk = 256 * 1024;
+
+using Block = std::array<std::uint8_t, kPadBlock>;
+
+constexpr Block filledBlock(std::uint8_t value) {
+    Block b{};
+    b.fill(value);
+    return b;
+}
+
+constexpr Block kAllFF = filledBlock(0xFF);
+
+// True when every byte of data equals the value that fills reference.
+bool matchesFill(std::span<const std::uint8_t> data, const Block& reference) {
+    for (std::size_t at = 0; at < data.size(); at += kPadBlock) {
+        const std::size_t n = std::min(kPadBlock, data.size() - at);
+        if (std::memcmp(data.data() + at, reference.data(), n) != 0) return false;
+    }
+    return true;
+}
+
+// Bytes other than 0xFF; only pieces that differ from an all-0xFF block are counted byte by byte.
+std::uint64_t countUsed(std::span<const std::uint8_t> data) {
+    std::uint64_t used = 0;
+    for (std::size_t at = 0; at < data.size(); at += kPadBlock) {
+        const std::size_t n = std::min(kPadBlock, data.size() - at);
+        const std::uint8_t* piece = data.data() + at;
+        if (std::memcmp(piece, kAllFF.data(), n) == 0) continue;
+        used += n - static_cast<std::size_t>(std::count(piece, piece + n, std::uint8_t{0xFF}));
+    }
+    return used;
+}
+
+// Streams [from, from + length) chunk by chunk through the reader's block until visit returns false.
+// Returns the bytes handed to visit: fewer than length when visit stopped or the file ended early
+// (it shrank after it was measured); a short read ends the loop, so it always ends.
+template <typename Visit>
+std::uint64_t streamRange(ImageFile& file, std::uint64_t from, std::uint64_t length, Visit visit) {
+    std::uint64_t done = 0;
+    while (done < length) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done));
+        const std::span<const std::uint8_t> got = file.load(from + done, want);
+        done += got.size();
+        if (!visit(got) || got.size() < want) break;
+    }
+    return done;
+}
+
+bool rangeUniform(ImageFile& file, std::uint64_t from, std::uint64_t length, const Block& reference) {
+    bool uniform = true;
+    const std::uint64_t seen = streamRange(file, from, length, [&](std::span<const std::uint8_t> chunk) {
+        uniform = matchesFill(chunk, reference);
+        return uniform;
+    });
+    return uniform && seen == length;
+}
+
+const ReservedTail* tailForCode(std::uint8_t code) {
+    for (const ReservedTail& t : kReservedTails)
+        if (t.code == code) return &t;
+    return nullptr;
+}
+
+const RomControlPattern* matchRomControl(const CheckState& st) {
+    for (const RomControlPattern& p : kRomControlPatterns) {
+        const std::span<const std::uint8_t> header(st.Header);
+        if (std::ranges::equal(p.low, header.subspan(kRomControlA, p.low.size())) &&
+            std::ranges::equal(p.high, header.subspan(kRomControlB, p.high.size())))
+            return &p;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The memory type (0x060-0x067, 0x06E-0x06F) must be a known pattern that suits the capacity (0x014).
+void CheckRomControlInfo(Session& s) {
+    WindowModel& m = s.model;
+    const std::uint8_t code = s.state.u8(kDeviceCapacity);
+    const RomControlPattern* p = matchRomControl(s.state);
+    if (!p) {
+        addFinding(m, Msg::RomControlBad, {Field::MROMctrl});
+        m.setText(Field::MROMctrl, "Error");
+        // MROM_Ver is never reset by the run: leave no earlier image's value in it.
+        m.setText(Field::MROM_Ver, "");
+        m.setColour(Field::MROM_Ver, Colour::Black);
+        return;
+    }
+    if (p->maskRom && code >= kCode1Gbit) addFinding(m, Msg::MaskRomTooLarge, {Field::MROMctrl});
+    if (!p->maskRom && code == kCode64Mbit) addFinding(m, Msg::OneTimeProm64Mbit);
+    m.setText(Field::MROM_Ver, p->version);
+    m.setColour(Field::MROM_Ver, p->versionColour);
+    m.setText(Field::MROMctrl, textOf(m, p->maskRom ? Msg::MaskRomName : Msg::OneTimePromName));
+}
+
+// Counts the bytes other than 0xFF in the reserved tail of an exact 1, 2 or 4 Gbit image (code 0x014).
+void ScanReservedTail(Session& s, ImageFile& file) {
+    CheckState& st = s.state;
+    st.Tail_Used = 0;
+    const ReservedTail* tail = tailForCode(st.u8(kDeviceCapacity));
+    if (!tail || tail->fileSize != st.File_Size) return;
+    std::uint64_t used = 0;
+    const std::uint64_t seen = streamRange(file, st.File_Size - tail->length, tail->length,
+                                           [&](std::span<const std::uint8_t> chunk) {
+                                               used += countUsed(chunk);
+                                               return true;
+                                           });
+    // Bytes the file no longer supplies cannot be shown to be 0xFF.
+    st.Tail_Used = static_cast<std::uint32_t>(used + (tail->length - seen));
+}
+
+// Reports a used reserved tail, by the capacity code (0x014).
+void CheckCapacityLimitation(Session& s) {
+    if (s.state.Tail_Used == 0) return;
+    if (const ReservedTail* tail = tailForCode(s.state.u8(kDeviceCapacity))) addFinding(s.model, tail->message);
+}
+
+// Sets Half_Padded when the second half of an image above 64 Mbit (code 0x014) is one repeated byte.
+void ScanWastedCapacity(Session& s, ImageFile& file) {
+    CheckState& st = s.state;
+    st.Half_Padded = 0;
+    if (st.u8(kDeviceCapacity) <= kCode64Mbit || st.File_Size <= kSmallestScannedSize) return;
+    const std::uint64_t half = st.File_Size >> 1;
+    if (half % kPadBlock != 0) return;
+
+    // A 2 Gbit image whose data does not fit a 1 Gbit chip's usable part is not wasting space.
+    if (st.u8(kDeviceCapacity) == kCode2Gbit && st.File_Size == kSize2Gbit) {
+        const std::uint64_t tailLength = tailForCode(kCode1Gbit)->length;
+        if (!rangeUniform(file, half - tailLength, tailLength, kAllFF)) return;
+    }
+
+    std::uint8_t fill = 0;
+    if (file.readAt(half, &fill, 1) != 1) return;
+    const Block reference = filledBlock(fill);
+    if (rangeUniform(file, half, half, reference)) st.Half_Padded = 1;
+}
+
+// Notices an image whose second half is padding: a smaller device would hold it.
+void CheckWastedCapacity(Session& s) {
+    if (s.state.Half_Padded != 1) return;
+    addFinding(s.model, Msg::WastedCapacity, {Field::ROM_Code, Field::ROM_size});
+}
 
 }  // namespace parvex

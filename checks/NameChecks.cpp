@@ -1,11 +1,87 @@
 #include "checks/NameChecks.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Findings.h"
+
 namespace parvex {
+namespace {
 
-void CheckFileName(Session&) {}
+// The name is examined in a zeroed buffer, so every position past its end reads as 00H.
+constexpr std::size_t kNameBufferSize = 256;
+// The game code the platform SDK ships with; left in place it means the image was never given its own.
+constexpr std::string_view kSdkDefaultGameCode = "ZQVJ";
 
-void CheckGameTitle(Session&) {}
+bool inRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) { return b >= low && b <= high; }
 
-void CheckGameCode(Session&) {}
+bool isLower(std::uint8_t b) { return inRange(b, 'a', 'z'); }
+
+std::string oneChar(std::uint8_t b) { return b == 0 ? std::string() : std::string(1, static_cast<char>(b)); }
+
+}  // namespace
+
+// Guards the submission file name: "Q", the game code of header 0x00C-0x00F, two version characters
+// and ".SRL".
+void CheckFileName(Session& s) {
+    WindowModel& m = s.model;
+    setListText(m, Msg::NoInconsistencies);
+
+    const auto slash = s.fileName.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::array<std::uint8_t, kNameBufferSize> c{};
+    // The last byte stays 00H whatever the name's length: a longer component is cut, never copied past.
+    const std::size_t len = std::min(s.fileName.size() - start, c.size() - 1);
+    std::copy_n(s.fileName.begin() + static_cast<std::ptrdiff_t>(start), len, c.begin());
+
+    m.setText(Field::Remaster_Ver, oneChar(c[5]));
+    m.setText(Field::Submission_Ver, oneChar(c[6]));
+
+    const CheckState& st = s.state;
+    const bool valid = c[0] == 'Q' && c[1] == st.u8(kGameCode) && c[2] == st.u8(kGameCode + 1) &&
+                       c[3] == st.u8(kGameCode + 2) && c[4] == st.u8(kGameCode + 3) &&
+                       inRange(c[5], 0x30, 0x5A) && inRange(c[6], 0x30, 0x5A) && c[7] == '.' && c[8] == 'S' &&
+                       c[9] == 'R' && c[10] == 'L' && c[11] == 0;
+    if (valid) return;
+
+    const bool lowerCase = std::any_of(c.begin(), c.begin() + 5, isLower) || c[8] == 's' || c[9] == 'r' ||
+                           c[10] == 'l';
+    addFinding(m, lowerCase ? Msg::FileNameCaps : Msg::FileNameFormat, {Field::File_Name});
+}
+
+// Guards the character set and 00H padding of the game title, header 0x000-0x00B.
+void CheckGameTitle(Session& s) {
+    enum class Verdict { None, Space, BadCode, Padding };
+    Verdict verdict = Verdict::None;
+    bool zeroSeen = false;
+    for (std::size_t i = 0; i < 12; ++i) {
+        const std::uint8_t b = s.state.u8(kGameTitle + i);
+        if (inRange(b, 0x20, 0x5F)) {
+            if (zeroSeen) verdict = Verdict::Space;
+        } else if (b == 0) {
+            zeroSeen = true;
+        } else {
+            verdict = Verdict::BadCode;
+        }
+    }
+    if (verdict == Verdict::None && s.state.u8(kGameTitle + 11) == 0x20) verdict = Verdict::Padding;
+    if (verdict == Verdict::None) return;
+
+    const Msg msg = verdict == Verdict::BadCode ? Msg::TitleBadCode
+                    : verdict == Verdict::Space ? Msg::TitleSpace
+                                                : Msg::TitlePadding;
+    addFinding(s.model, msg, {Field::Title_Code, Field::Game_Title});
+}
+
+// Guards the game code, header 0x00C-0x00F: its character set and the SDK's default code.
+void CheckGameCode(Session& s) {
+    bool bad = false;
+    for (std::size_t i = 0; i < 4; ++i) bad = bad || !inRange(s.state.u8(kGameCode + i), 0x30, 0x5F);
+    if (s.model.text(Field::Initial_Code) == kSdkDefaultGameCode) addFinding(s.model, Msg::GameCodeDefault, {Field::Initial_Code});
+    if (bad) addFinding(s.model, Msg::GameCodeBad, {Field::Initial_Code, Field::Game_Code});
+}
 
 }  // namespace parvex

@@ -1,9 +1,115 @@
 #include "checks/MakerCheck.h"
 
+#include <algorithm>
+
+#include "checks/MakerList.h"
+#include "core/Findings.h"
+
 namespace parvex {
+namespace {
 
-void CheckMakerCode(Session&) {}
+// The stored field limits of a list line, in characters after line-end translation.
+constexpr std::size_t kJapaneseNameMax = 59;
+constexpr std::size_t kEnglishNameMax = 39;
+constexpr std::size_t kSkippedLineMax = 39;
+constexpr std::size_t kCodeLength = 2;
 
-void ShowMakerName(Session&) {}
+bool isListSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool inCodeRange(std::uint8_t b) { return b >= 0x30 && b <= 0x5A; }
+
+// Keeps only the first word of the English name; a text without any word stays as it was read.
+void keepFirstWord(std::array<std::uint8_t, 60>& name) {
+    const std::size_t len = bufferText(name).size();
+    const auto begin = name.begin();
+    const auto end = begin + static_cast<std::ptrdiff_t>(len);
+    const auto word = std::find_if_not(begin, end, isListSpace);
+    if (word == end) return;
+    const auto wordEnd = std::find_if(word, end, isListSpace);
+    const auto kept = std::copy(word, wordEnd, begin);
+    *kept = 0;
+}
+
+void showNoData(WindowModel& m) {
+    m.setColour(Field::Maker, Colour::Red);
+    m.setText(Field::Maker, textOf(m, Msg::NoMatchingData));
+}
+
+// Reads the names of the line whose code matched; the reader stands just after the code.
+void readMatchingLine(Session& s, ListReader& reader, ImageFile& list) {
+    CheckState& st = s.state;
+    WindowModel& m = s.model;
+    int placeholders = 0;
+
+    reader.get();  // the separator, never examined
+    // Only the first 59 bytes fit Maker_Name; a longer name is cut there and the rest read past.
+    std::size_t n = 0;
+    for (int c = reader.get(); c != ','; c = reader.get()) {
+        // The comma is required: a name running into the end of the file leaves the line without data.
+        if (c == ListReader::kEnd) return showNoData(m);
+        if (n < kJapaneseNameMax) st.Maker_Name[n] = static_cast<std::uint8_t>(c);
+        ++n;
+    }
+    st.Maker_Name[std::min(n, kJapaneseNameMax)] = 0;
+    if (n == 1) ++placeholders;  // a one-character name is a placeholder
+
+    const std::size_t got = reader.getLine(st.Maker_Name2.data(), kEnglishNameMax);
+    st.Maker_Name2[got] = 0;
+    keepFirstWord(st.Maker_Name2);
+    // A field ending the file holds not even the line end that marks an empty name elsewhere.
+    if (got == 0 || bufferText(st.Maker_Name2).size() == 1) ++placeholders;
+
+    if (placeholders == 2) return showNoData(m);
+    const bool japanese = m.language() == Language::Japanese && st.Maker_Name[0] != ' ';
+    const std::string stored = japanese ? bufferText(st.Maker_Name) : bufferText(st.Maker_Name2);
+    m.setText(Field::Maker, decodeName(stored, detectEncoding(list)));
+}
+
+void lookUpMaker(Session& s, ImageFile& list) {
+    CheckState& st = s.state;
+    WindowModel& m = s.model;
+    ListReader reader(list);
+    for (;;) {
+        std::array<std::uint8_t, kCodeLength + 1> code{};
+        const std::size_t got = reader.getLine(code.data(), kCodeLength);
+        m.setText(Field::Edit1, bufferText(st.Maker_Chars));
+        m.setText(Field::Edit2, bufferText(code));
+        // At the end of the file no code was read, and nothing matches it.
+        if (got > 0 && m.text(Field::Edit1) == m.text(Field::Edit2)) return readMatchingLine(s, reader, list);
+
+        const std::size_t skipped = reader.getLine(st.Maker_Line.data(), kSkippedLineMax);
+        st.Maker_Line[skipped] = 0;
+        if (reader.eof()) return showNoData(m);
+    }
+}
+
+}  // namespace
+
+// Guards the maker code, header 0x010-0x011, and shows the maker's name from the maker list beside
+// the program.
+void CheckMakerCode(Session& s) {
+    CheckState& st = s.state;
+    WindowModel& m = s.model;
+    m.setText(Field::Edit6, st.Program_Dir);
+
+    const std::uint8_t b0 = st.u8(kMakerCode);
+    const std::uint8_t b1 = st.u8(kMakerCode + 1);
+    if ((b0 == '0' && b1 == '0') || !inCodeRange(b0) || !inCodeRange(b1))
+        addFinding(m, Msg::MakerCodeBad, {Field::Maker_ASCII, Field::Maker_Code});
+
+    // Opened by full path and only as a regular file: a directory or FIFO of that name is no list.
+    auto list = ImageFile::open(sidePath(st.Program_Dir, kMakerListName));
+    if (!list) return;
+    m.setVisible(Field::Maker, true);
+    st.Maker_Name.fill(0);
+    st.Maker_Name2.fill(' ');
+    lookUpMaker(s, *list);
+}
+
+// The language switch shows the stored Japanese name again before the list is read anew.
+void ShowMakerName(Session& s) {
+    const std::string stored = bufferText(s.state.Maker_Name);
+    s.model.setText(Field::Maker, decodeName(stored, guessEncoding(stored)));
+}
 
 }  // namespace parvex

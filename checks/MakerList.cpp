@@ -1,0 +1,184 @@
+#include "checks/MakerList.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace parvex {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Byte-wise UTF-8 check: shortest forms only, no surrogates, nothing above U+10FFFF.
+class Utf8Validator {
+public:
+    // False when b cannot continue the sequence begun (or cannot begin one); the state is then reset.
+    bool feed(std::uint8_t b) {
+        if (m_need == 0) return lead(b);
+        if (b < m_low || b > m_high) {
+            m_need = 0;
+            return false;
+        }
+        --m_need;
+        m_low = 0x80;
+        m_high = 0xBF;
+        return true;
+    }
+    bool inSequence() const { return m_need != 0; }
+
+private:
+    bool lead(std::uint8_t b) {
+        if (b < 0x80) return true;
+        if (b >= 0xC2 && b <= 0xDF) return expect(1, 0x80, 0xBF);
+        if (b == 0xE0) return expect(2, 0xA0, 0xBF);
+        if (b == 0xED) return expect(2, 0x80, 0x9F);
+        if (b >= 0xE1 && b <= 0xEF) return expect(2, 0x80, 0xBF);
+        if (b == 0xF0) return expect(3, 0x90, 0xBF);
+        if (b >= 0xF1 && b <= 0xF3) return expect(3, 0x80, 0xBF);
+        if (b == 0xF4) return expect(3, 0x80, 0x8F);
+        return false;
+    }
+    bool expect(int need, std::uint8_t low, std::uint8_t high) {
+        m_need = need;
+        m_low = low;
+        m_high = high;
+        return true;
+    }
+
+    int m_need = 0;
+    std::uint8_t m_low = 0x80;
+    std::uint8_t m_high = 0xBF;
+};
+
+std::string decodeUtf8(std::string_view stored) {
+    std::string out;
+    Utf8Validator v;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const bool wasInSequence = v.inSequence();
+        if (!wasInSequence) start = i;
+        if (!v.feed(static_cast<std::uint8_t>(stored[i]))) {
+            out += kReplacement;
+            // A broken sequence ends before the byte that broke it; that byte may begin the next one.
+            if (wasInSequence) --i;
+            continue;
+        }
+        if (!v.inSequence()) out.append(stored.substr(start, i + 1 - start));
+    }
+    return out;
+}
+
+// Without the converter no name is lost: plain ASCII stays, everything else becomes U+FFFD.
+std::string asciiOnly(std::string_view stored) {
+    std::string out;
+    for (char c : stored) {
+        if (static_cast<std::uint8_t>(c) < 0x80)
+            out += c;
+        else
+            out += kReplacement;
+    }
+    return out;
+}
+
+class Converter {
+public:
+    Converter() : m_cd(iconv_open("UTF-8", "CP932")) {}
+    ~Converter() {
+        if (ok()) iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
+};
+
+std::string decodeShiftJis(std::string_view stored) {
+    Converter conv;
+    if (!conv.ok()) return asciiOnly(stored);
+    std::string out;
+    // iconv takes a non-const input pointer but never writes through it.
+    char* in = const_cast<char*>(stored.data());
+    std::size_t inLeft = stored.size();
+    char buf[256];
+    while (inLeft > 0) {
+        char* outPtr = buf;
+        std::size_t outLeft = sizeof buf;
+        const std::size_t before = inLeft;
+        const std::size_t r = iconv(conv.get(), &in, &inLeft, &outPtr, &outLeft);
+        out.append(buf, sizeof buf - outLeft);
+        if (r != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG && (inLeft < before || outLeft < sizeof buf)) continue;
+        if (errno != EILSEQ) break;  // EINVAL: the last character was cut short, so it is dropped
+        out += kReplacement;
+        ++in;
+        --inLeft;
+    }
+    return out;
+}
+
+}  // namespace
+
+int ListReader::nextByte() {
+    if (m_pos == m_length) {
+        const std::uint64_t left = m_file.size() > m_offset ? m_file.size() - m_offset : 0;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_block.size()));
+        m_length = want == 0 ? 0 : m_file.readAt(m_offset, m_block.data(), want);
+        m_offset += m_length;
+        m_pos = 0;
+        if (m_length == 0) return kEnd;
+    }
+    return m_block[m_pos++];
+}
+
+int ListReader::peekByte() {
+    const int b = nextByte();
+    if (b != kEnd) --m_pos;
+    return b;
+}
+
+int ListReader::get() {
+    int c = nextByte();
+    if (c == '\r' && peekByte() == '\n') c = nextByte();
+    if (c == kEnd) m_eof = true;
+    return c;
+}
+
+std::size_t ListReader::getLine(std::uint8_t* dst, std::size_t max) {
+    std::size_t n = 0;
+    while (n < max) {
+        const int c = get();
+        if (c == kEnd) break;
+        dst[n++] = static_cast<std::uint8_t>(c);
+        if (c == '\n') break;
+    }
+    return n;
+}
+
+ListEncoding detectEncoding(ImageFile& file) {
+    Utf8Validator v;
+    std::uint64_t offset = 0;
+    while (offset < file.size()) {
+        const auto block = file.load(offset, ImageFile::kBlockSize);
+        if (block.empty()) break;
+        for (std::uint8_t b : block)
+            if (!v.feed(b)) return ListEncoding::ShiftJis;
+        offset += block.size();
+    }
+    return v.inSequence() ? ListEncoding::ShiftJis : ListEncoding::Utf8;
+}
+
+ListEncoding guessEncoding(std::string_view stored) {
+    Utf8Validator v;
+    for (char c : stored)
+        if (!v.feed(static_cast<std::uint8_t>(c))) return ListEncoding::ShiftJis;
+    return ListEncoding::Utf8;
+}
+
+std::string decodeName(std::string_view stored, ListEncoding encoding) {
+    return encoding == ListEncoding::Utf8 ? decodeUtf8(stored) : decodeShiftJis(stored);
+}
+
+}  // namespace parvex

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "core/Findings.h"
+
+namespace parvex {
+namespace {
+
+std::vector<std::string> lineTexts(const WindowModel& m) {
+    std::vector<std::string> out;
+    for (const auto& l : m.messages.lines) out.push_back(l.text);
+    return out;
+}
+
+TEST(Findings, TwoErrorsShowTheLastAndListBothInRed) {
+    WindowModel m;
+    addFinding(m, Msg::ProductCodeBad, {Field::Product_Code});
+    addFinding(m, Msg::DeviceCodeBad);
+    EXPECT_EQ(m.messages.text, "'Device Code' is incorrect.");
+    EXPECT_EQ(lineTexts(m), (std::vector<std::string>{"'Product Code' is incorrect.", "'Device Code' is incorrect."}));
+    EXPECT_EQ(m.messages.colour, Colour::Red);
+    EXPECT_EQ(m.field(Field::Product_Code).colour, Colour::Red);
+}
+
+TEST(Findings, ANoticeAloneLeavesTheListBlackButColoursItsBoxes) {
+    WindowModel m;
+    addFinding(m, Msg::WastedCapacity, {Field::ROM_Code, Field::ROM_size});
+    EXPECT_EQ(m.messages.colour, Colour::Black);
+    EXPECT_EQ(m.messages.lines.size(), 1u);
+    EXPECT_EQ(m.messages.lines[0].severity, Severity::Notice);
+    EXPECT_EQ(m.field(Field::ROM_size).colour, Colour::Red);
+}
+
+TEST(Findings, ANoticeAfterAnErrorKeepsTheListRed) {
+    WindowModel m;
+    addFinding(m, Msg::BannerNotSet);
+    addFinding(m, Msg::WastedCapacity);
+    EXPECT_EQ(m.messages.colour, Colour::Red);
+    EXPECT_EQ(m.messages.text, firstCopy(Msg::WastedCapacity, Language::English));
+}
+
+TEST(Findings, AnyCaptionButTheEnglishModeOneMeansJapanese) {
+    for (const char* caption : {"→English", "->japanese", "", "->Japanese "}) {
+        WindowModel m;
+        m.control(Control::LBtn).caption = caption;
+        addFinding(m, Msg::BannerNotSet);
+        EXPECT_EQ(m.messages.text, "バナーデータが設定されていません。") << caption;
+    }
+}
+
+TEST(Findings, DifferingCopiesGoToTheEditLineAndTheListLine) {
+    WindowModel m;
+    m.control(Control::LBtn).caption = std::string(kJapaneseModeCaption);
+    addFinding(m, Msg::NotFinalRom);
+    EXPECT_EQ(m.messages.text, "ROMデータがFINALROMビルドではありません。");
+    EXPECT_EQ(lineTexts(m), std::vector<std::string>{"ROMデータがFINALROMではありません。"});
+}
+
+TEST(Findings, ListTextAddsNoLineAndKeepsTheColour) {
+    WindowModel m;
+    addFinding(m, Msg::BannerNotSet);
+    setListText(m, Msg::NoInconsistencies);
+    EXPECT_EQ(m.messages.text, "There are no inconsistencies.");
+    EXPECT_EQ(m.messages.lines.size(), 1u);
+    EXPECT_EQ(m.messages.colour, Colour::Red);
+}
+
+TEST(WindowModelNames, EveryFieldAndControlNameRoundTrips) {
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const auto f = static_cast<Field>(i);
+        EXPECT_EQ(fieldByName(fieldName(f)), f);
+    }
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        const auto c = static_cast<Control>(i);
+        EXPECT_EQ(controlByName(controlName(c)), c);
+    }
+    EXPECT_FALSE(fieldByName("No_Such_Box"));
+}
+
+TEST(WindowModelRows, StaticSdkRowsAreBlueAndOnlyTheNonFinalMarkerRowIsRed) {
+    WindowModel m;
+    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE [STATIC MODULE]", true}), Colour::Blue);
+    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE", false}), std::nullopt);
+    m.setText(Field::Edit13, "KELBO");
+    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "KELBO"}), Colour::Red);
+    EXPECT_EQ(middlewareRowColour(m, {"ACME", "KELBO"}), std::nullopt);
+    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "Kiro 1.2 FC "}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace parvex

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "core/Findings.h"
+#include "core/Session.h"
+#include "tests/support/TempDir.h"
+#include "tools/SampleImage.h"
+
+namespace parvex {
+namespace {
+
+using test::TempDir;
+
+std::vector<std::string> lineTexts(const Session& s) {
+    std::vector<std::string> out;
+    for (const auto& l : s.model.messages.lines) out.push_back(l.text);
+    return out;
+}
+
+std::vector<std::string> allControlTexts(const WindowModel& m) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        const auto& c = m.control(static_cast<Control>(i));
+        for (Property p : {Property::Caption, Property::Hint, Property::Column1, Property::Column2, Property::Filter})
+            out.push_back(c[p]);
+    }
+    return out;
+}
+
+TEST(LanguageSwitch, BeforeAnyRunItOnlyRelabels) {
+    TempDir dir;
+    Session s(dir.path().string());
+    s.switchLanguage();
+    EXPECT_EQ(s.model.language(), Language::Japanese);
+    EXPECT_EQ(s.model.control(Control::LBtn).caption, "→English");
+    EXPECT_EQ(s.model.control(Control::PGame_Title).caption, "ソフトタイトル");
+    EXPECT_EQ(s.model.control(Control::OpenDialog1).filter, "ZRﾌﾟﾛｸﾞﾗﾑ");
+    EXPECT_EQ(s.model.messages.text, "ZR PARVEX Ver.1.26");
+    EXPECT_TRUE(s.model.messages.lines.empty());
+    EXPECT_EQ(s.model.text(Field::File_Name), "");
+}
+
+TEST(LanguageSwitch, TwoSwitchesReturnEveryTextAndTheLines) {
+    TempDir dir;
+    Session s(dir.path().string());
+    s.switchLanguage();  // as the window's first showing does
+    auto image = buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"));
+    image[0x012] = 0x01;
+    image[0x068] = image[0x069] = image[0x06A] = image[0x06B] = 0;
+    finalizeChecksums(image);
+    s.load(dir.write("QPVXJ00.SRL", image));
+    const auto texts = allControlTexts(s.model);
+    const auto lines = lineTexts(s);
+    ASSERT_FALSE(lines.empty());
+
+    s.switchLanguage();
+    EXPECT_NE(lineTexts(s), lines);
+    s.switchLanguage();
+    EXPECT_EQ(allControlTexts(s.model), texts);
+    EXPECT_EQ(lineTexts(s), lines);
+    EXPECT_EQ(s.model.field(Field::Product_Code).colour, Colour::Red);
+    EXPECT_EQ(s.model.field(Field::Banner_Offset).colour, Colour::Red);
+}
+
+TEST(LanguageSwitch, TheDesignHintsThatTheSwitchEmptiesAreGone) {
+    TempDir dir;
+    Session s(dir.path().string());
+    ASSERT_FALSE(s.model.control(Control::Initial_Code).hint.empty());
+    s.switchLanguage();
+    s.switchLanguage();
+    EXPECT_EQ(s.model.control(Control::Initial_Code).hint, "");
+    EXPECT_EQ(s.model.control(Control::PROM_size).caption, "Actual file Size");
+    EXPECT_EQ(s.model.control(Control::CRCBtn).hint, "CRC of the whole file size is calculated.");
+}
+
+TEST(LanguageSwitch, ACleanRunShowsTheNoFindingsTextOfTheNewLanguage) {
+    TempDir dir;
+    Session s(dir.path().string());
+    s.load(dir.write("QPVXJ00.SRL", buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"))));
+    s.switchLanguage();
+    EXPECT_EQ(s.model.messages.text, "矛盾点はありません。");
+    EXPECT_TRUE(s.model.messages.lines.empty());
+}
+
+TEST(LanguageSwitch, TheEndOffsetFindingFollowsTheLogoFindingAfterASwitch) {
+    TempDir dir;
+    Session s(dir.path().string());
+    auto image = buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"));
+    std::fill(image.begin() + 0x080, image.begin() + 0x084, 0);
+    image[0x15B] ^= 0xFF;
+    finalizeChecksums(image);
+    s.load(dir.write("QPVXJ00.SRL", image));
+    const std::string logo = "[Veltrane] 'Character data' is incorrect.";
+    const std::string end = "'Application End ROM Offset[0x080 - 0x083]' is not set.";
+    EXPECT_EQ(lineTexts(s), (std::vector<std::string>{end, logo}));
+    s.switchLanguage();
+    s.switchLanguage();
+    EXPECT_EQ(lineTexts(s), (std::vector<std::string>{logo, end}));
+}
+
+TEST(LanguageSwitch, TheCrcNoticeIsGoneAfterASwitch) {
+    TempDir dir;
+    Session s(dir.path().string());
+    s.load(dir.write("QPVXJ00.SRL", buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"))));
+    std::filesystem::remove(dir.file("QPVXJ00.SRL"));
+    s.computeFileCrc();
+    ASSERT_EQ(lineTexts(s), std::vector<std::string>{"Can't open File."});
+    s.switchLanguage();
+    EXPECT_TRUE(lineTexts(s).empty());
+}
+
+TEST(LanguageSwitch, AfterAFailedOpenTheChecksRunOnTheLastReadStateWithTheNewName) {
+    TempDir dir;
+    Session s(dir.path().string());
+    s.load(dir.file("missing.SRL"));
+    s.switchLanguage();
+    // Nothing was ever read: an all-zero header under the failed run's name.
+    EXPECT_EQ(s.model.text(Field::File_Name), "");
+    EXPECT_EQ(s.model.messages.colour, Colour::Red);
+    EXPECT_FALSE(lineTexts(s).empty());
+    for (const auto& line : lineTexts(s)) EXPECT_NE(line, "ファイルが開けません。");
+}
+
+}  // namespace
+}  // namespace parvex

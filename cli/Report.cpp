@@ -95,6 +95,18 @@ std::string value(const DisplayField& f, bool colour) {
 
 std::string severityName(Severity s) { return s == Severity::Error ? "error" : "notice"; }
 
+// The message list's lines like compiler diagnostics; the edit line alone when there are none.
+std::string renderMessages(const WindowModel& m, bool colour) {
+    if (m.messages.lines.empty()) return m.messages.text + "\n";
+    std::string out;
+    for (const MessageLine& line : m.messages.lines) {
+        const std::string tag = severityName(line.severity) + ":";
+        const char* tint = line.severity == Severity::Error ? kRed : kBold;
+        out += (colour ? tint + tag + kReset : tag) + " " + line.text + "\n";
+    }
+    return out;
+}
+
 }  // namespace
 
 bool hasError(const Session& session) {
@@ -106,6 +118,8 @@ bool hasError(const Session& session) {
 std::string renderText(const Session& session, const std::string& path, bool colour) {
     const WindowModel& m = session.model;
     std::string out = (colour ? std::string(kBold) : "") + "== " + path + (colour ? kReset : "") + "\n";
+    // The window would still show the previous file's boxes; a report shows only what this file gave.
+    if (session.lastOpenFailed) return out + renderMessages(m, colour);
     for (const Group& group : layout()) {
         for (const Row& row : group) {
             std::vector<std::string> values;
@@ -130,14 +144,7 @@ std::string renderText(const Session& session, const std::string& path, bool col
         std::string text = pad(row.development, 24) + row.module;
         out += "    " + (red ? (colour ? kRed + text + kReset : text + " (!)") : text) + "\n";
     }
-    out += "\n";
-    if (m.messages.lines.empty()) out += m.messages.text + "\n";
-    for (const MessageLine& line : m.messages.lines) {
-        const std::string tag = severityName(line.severity) + ":";
-        const char* tint = line.severity == Severity::Error ? kRed : kBold;
-        out += (colour ? tint + tag + kReset : tag) + " " + line.text + "\n";
-    }
-    return out;
+    return out + "\n" + renderMessages(m, colour);
 }
 
 nlohmann::json renderJson(const Session& session, const std::string& path) {

@@ -20,6 +20,11 @@ bool inRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) { return b >= 
 
 bool isLower(std::uint8_t b) { return inRange(b, 'a', 'z'); }
 
+// A name byte of 80H or above never equals a header byte, whatever the header holds.
+bool nameMatches(std::uint8_t nameByte, std::uint8_t headerByte) {
+    return nameByte < 0x80 && nameByte == headerByte;
+}
+
 std::string oneChar(std::uint8_t b) { return b == 0 ? std::string() : std::string(1, static_cast<char>(b)); }
 
 }  // namespace
@@ -41,10 +46,10 @@ void CheckFileName(Session& s) {
     m.setText(Field::Submission_Ver, oneChar(c[6]));
 
     const CheckState& st = s.state;
-    const bool valid = c[0] == 'Q' && c[1] == st.u8(kGameCode) && c[2] == st.u8(kGameCode + 1) &&
-                       c[3] == st.u8(kGameCode + 2) && c[4] == st.u8(kGameCode + 3) &&
-                       inRange(c[5], 0x30, 0x5A) && inRange(c[6], 0x30, 0x5A) && c[7] == '.' && c[8] == 'S' &&
-                       c[9] == 'R' && c[10] == 'L' && c[11] == 0;
+    bool codeMatches = true;
+    for (std::size_t i = 0; i < 4; ++i) codeMatches = codeMatches && nameMatches(c[1 + i], st.u8(kGameCode + i));
+    const bool valid = c[0] == 'Q' && codeMatches && inRange(c[5], 0x30, 0x5A) && inRange(c[6], 0x30, 0x5A) &&
+                       c[7] == '.' && c[8] == 'S' && c[9] == 'R' && c[10] == 'L' && c[11] == 0;
     if (valid) return;
 
     const bool lowerCase = std::any_of(c.begin(), c.begin() + 5, isLower) || c[8] == 's' || c[9] == 'r' ||

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "checks/NameChecks.h"
+#include "checks/ReleaseCheck.h"
+#include "core/Findings.h"
+#include "core/Session.h"
+
+namespace parvex {
+namespace {
+
+std::vector<std::string> lines(const Session& s) {
+    std::vector<std::string> out;
+    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
+    return out;
+}
+
+std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
+    std::vector<std::string> out;
+    for (Msg m : msgs) out.push_back(secondCopy(m, s.model.language()));
+    return out;
+}
+
+struct ReleaseRow {
+    const char* fault;
+    std::uint8_t byte;
+    std::string nameChar;  // what CheckFileName left in Remaster_Ver
+    std::string version;
+    std::string expectedChar;
+    std::vector<Msg> findings;
+};
+
+void PrintTo(const ReleaseRow& row, std::ostream* os) { *os << row.fault; }
+
+class ReleaseBytes : public testing::TestWithParam<ReleaseRow> {};
+
+TEST_P(ReleaseBytes, AgainstTheNameCharacter) {
+    const ReleaseRow& row = GetParam();
+    Session s{"/nonexistent"};
+    s.state.Header[kReleaseVersion] = row.byte;
+    s.model.setText(Field::Remaster_Ver, row.nameChar);
+    CheckReleaseVersion(s);
+
+    EXPECT_EQ(s.model.text(Field::Version), row.version);
+    EXPECT_EQ(s.model.text(Field::Remaster_ASCII), row.expectedChar);
+    EXPECT_EQ(lines(s), texts(s, row.findings));
+    const bool unknown = !row.findings.empty() && row.findings.front() == Msg::ReleaseVersionBad;
+    EXPECT_EQ(s.model.field(Field::Version).colour, unknown ? Colour::Red : Colour::Black);
+    EXPECT_EQ(s.model.field(Field::Mask_Rom_Ver).colour, unknown ? Colour::Red : Colour::Black);
+    EXPECT_EQ(s.model.field(Field::Remaster_Ver).colour, row.findings.empty() ? Colour::Black : Colour::Red);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReleaseCheck, ReleaseBytes,
+    testing::Values(
+        ReleaseRow{"Zero", 0x00, "0", "Ver.0", "0", {}},
+        ReleaseRow{"One", 0x01, "1", "Ver.1", "1", {}},
+        ReleaseRow{"Nine", 0x09, "9", "Ver.9", "9", {}},
+        ReleaseRow{"E0", 0xE0, "E", "Ver.E", "E", {}},
+        ReleaseRow{"NameCharacterDiffers", 0x01, "0", "Ver.1", "1", {Msg::ReleaseVersionMismatch}},
+        ReleaseRow{"LowerCaseE", 0xE0, "e", "Ver.E", "E", {Msg::ReleaseVersionMismatch}},
+        ReleaseRow{"ByteAsCharacterIsNotTheDigit", 0x31, "1", "No matching data", "",
+                   {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}},
+        ReleaseRow{"NoCharacterInName", 0x03, "", "Ver.3", "3", {Msg::ReleaseVersionMismatch}},
+        ReleaseRow{"UnknownByte", 0x0A, "0", "No matching data", "",
+                   {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}},
+        ReleaseRow{"UnknownByteShortName", 0x0A, "", "No matching data", "", {Msg::ReleaseVersionBad}},
+        ReleaseRow{"JustBelowE0", 0xDF, "", "No matching data", "", {Msg::ReleaseVersionBad}},
+        ReleaseRow{"JustAboveE0", 0xE1, "", "No matching data", "", {Msg::ReleaseVersionBad}},
+        ReleaseRow{"TopByte", 0xFF, "\xFF", "No matching data", "",
+                   {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}}),
+    [](const testing::TestParamInfo<ReleaseRow>& p) { return std::string(p.param.fault); });
+
+// The release character is the sixth of the name; the seventh (submission) is never compared.
+TEST(ReleaseCheck, ComparesTheSixthNameCharacter) {
+    for (const auto& [name, findings] : std::vector<std::pair<std::string, std::size_t>>{
+             {"QABCJ01.SRL", 1}, {"QABCJ10.SRL", 0}, {"QABCJ1.SRL", 0}, {"/roms/QABCJ12.SRL", 0}}) {
+        Session s{"/nonexistent"};
+        s.state.Header[kReleaseVersion] = 0x01;
+        s.fileName = name;
+        CheckFileName(s);
+        clearList(s.model);
+        CheckReleaseVersion(s);
+        EXPECT_EQ(s.model.messages.lines.size(), findings) << name;
+    }
+}
+
+TEST(ReleaseCheck, FailingNameWithTheRightCharacterIsSilentHere) {
+    Session s{"/nonexistent"};
+    s.state.Header[kReleaseVersion] = 0x05;
+    s.fileName = "xxxxx5";
+    CheckFileName(s);
+    clearList(s.model);
+    CheckReleaseVersion(s);
+    EXPECT_TRUE(s.model.messages.lines.empty());
+}
+
+TEST(ReleaseCheck, JapaneseTextsAndRerunKeepsColours) {
+    Session s{"/nonexistent"};
+    s.state.Header[kReleaseVersion] = 0x0A;
+    s.model.setText(Field::Remaster_Ver, "0");
+    CheckReleaseVersion(s);
+    EXPECT_EQ(s.model.text(Field::Version), "No matching data");
+
+    s.model.control(Control::LBtn).caption = std::string(kJapaneseModeCaption);
+    clearList(s.model);
+    CheckReleaseVersion(s);
+    EXPECT_EQ(s.model.text(Field::Version), "該当データなし");
+    EXPECT_EQ(lines(s), (std::vector<std::string>{"リマスター Versionが正しくありません。",
+                                                  "ファイル名のリマスターバージョンとROM内登録データが一致しません。"}));
+    for (Field f : {Field::Version, Field::Mask_Rom_Ver, Field::Remaster_Ver})
+        EXPECT_EQ(s.model.field(f).colour, Colour::Red);
+    EXPECT_EQ(s.model.messages.colour, Colour::Red);
+}
+
+}  // namespace
+}  // namespace parvex

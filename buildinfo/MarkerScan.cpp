@@ -1,9 +1,188 @@
 #include "buildinfo/MarkerScan.h"
 
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <utility>
+
+#include "buildinfo/MarkerText.h"
+#include "core/RomHeader.h"
+
 namespace parvex {
+namespace {
 
-void ScanSdkMarkers(Session&, ImageFile&) {}
+constexpr std::string_view kNonFinalVendor = "VELTRANE";
+constexpr std::string_view kNonFinalModule = "KELBO";
+// The maker's own library modules, never listed.
+constexpr std::array<std::string_view, 3> kHiddenModules{"TORVEN", "QTM", "RVN"};
 
-void ScanMiddlewareMarkers(Session&, ImageFile&) {}
+// Each block is read from a little before its first start position, for the version word in front
+// of a magic, to a little after its last, for the fields of a middleware marker.
+constexpr std::size_t kBlockBack = 64;
+constexpr std::size_t kBlockAhead = 192;
+constexpr std::size_t kSmallestBlock = 512;
+constexpr std::size_t kVersionWord = 4;
+static_assert(kBlockBack >= kVersionWord);
+static_assert(kBlockAhead >= kMiddlewareOpening.size() + kFieldSpan);
+static_assert(kBlockAhead >= kSdkMagic.size());
+
+constexpr std::size_t kArm9Fields = 48;
+
+struct Arm9Module {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+// The ARM9 ROM offset (0x020) and ARM9 size (0x02C), from the image's first 48 bytes.
+Arm9Module readArm9Module(ImageFile& file, std::uint64_t imageSize) {
+    std::array<std::uint8_t, kArm9Fields> head{};
+    file.readAt(0, head.data(), static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), imageSize)));
+    return {readLe32(head, kArm9RomOffset), readLe32(head, kArm9Size)};
+}
+
+// A window is static when the position after its read (its end plus the overlap, or the end of
+// the image) lies inside the ARM9 module; before the module the difference wraps and is large.
+bool windowIsStatic(std::uint64_t markerStart, std::uint64_t imageSize, Arm9Module arm9) {
+    const std::uint64_t windowStart = markerStart / kMarkerWindow * kMarkerWindow;
+    const std::uint64_t readEnd = std::min(windowStart + kMarkerWindow + kMarkerWindowOverlap, imageSize);
+    return static_cast<std::uint32_t>(static_cast<std::uint32_t>(readEnd) - arm9.offset) < arm9.size;
+}
+
+class MarkerCollector {
+public:
+    MarkerCollector(std::uint64_t imageSize, Arm9Module arm9, MarkerScanKinds kinds)
+        : m_imageSize(imageSize),
+          m_arm9(arm9),
+          m_sdk(kinds != MarkerScanKinds::Middleware),
+          m_middleware(kinds != MarkerScanKinds::Sdk) {}
+
+    // block holds the image from blockStart on; bytes past its end are taken as zero.
+    void take(MarkerHit hit, std::span<const std::uint8_t> block, std::uint64_t blockStart) {
+        const std::uint64_t at = blockStart + hit.index;
+        if (hit.kind == MarkerKind::Sdk) {
+            if (m_sdk) takeSdk(at, block, hit.index);
+        } else if (m_middleware) {
+            takeMiddleware(at, block, hit.index);
+        }
+    }
+
+    MarkerScanResult result() && { return std::move(m_result); }
+
+private:
+    void takeSdk(std::uint64_t at, std::span<const std::uint8_t> block, std::size_t index) {
+        // Bytes before the image start (a magic at offset 0 to 3) count as zero.
+        const auto before = [&](std::size_t back) -> std::uint8_t {
+            return index >= back ? block[index - back] : std::uint8_t{0};
+        };
+        const auto step = static_cast<std::uint16_t>(before(4) | before(3) << 8);
+        const bool isStatic = windowIsStatic(at, m_imageSize, m_arm9);
+        m_result.sdkRows.push_back({sdkCaption(before(1), before(2), step, isStatic), isStatic});
+    }
+
+    void takeMiddleware(std::uint64_t at, std::span<const std::uint8_t> block, std::size_t index) {
+        const std::uint64_t window = at / kMarkerWindow;
+        // Inside the bytes an earlier marker of the same window consumed: the search passed it.
+        if (window == m_resumeWindow && at < m_resumeAt) return;
+        std::array<std::uint8_t, kFieldSpan> bytes{};
+        const std::size_t fieldsAt = index + kMiddlewareOpening.size();
+        if (fieldsAt < block.size()) {
+            const std::size_t n = std::min(bytes.size(), block.size() - fieldsAt);
+            std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(fieldsAt), n, bytes.begin());
+        }
+        MiddlewareFields fields = readMiddlewareFields(bytes);
+        m_resumeWindow = window;
+        m_resumeAt = at + kMiddlewareOpening.size() + fields.moduleEnd - 3;
+        m_result.middleware.add(std::move(fields.vendor), std::move(fields.module));
+    }
+
+    std::uint64_t m_imageSize;
+    Arm9Module m_arm9;
+    bool m_sdk;
+    bool m_middleware;
+    std::uint64_t m_resumeWindow = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t m_resumeAt = 0;
+    MarkerScanResult m_result;
+};
+
+// The middleware markers that ScanSdkMarkers collected for the call that follows it.
+struct PendingMiddleware {
+    const Session* session = nullptr;
+    const ImageFile* file = nullptr;
+    std::uint64_t imageSize = 0;
+    std::string fileName;
+    MiddlewareScan scan;
+};
+
+std::optional<PendingMiddleware>& pendingMiddleware() {
+    thread_local std::optional<PendingMiddleware> pending;
+    return pending;
+}
+
+}  // namespace
+
+void MiddlewareScan::add(std::string vendor, std::string module) {
+    MiddlewareRow row{vendor, moduleNameText(module)};
+    if (vendor == kNonFinalVendor && module == kNonFinalModule) nonFinalRow = row.module;
+    const bool hidden = std::find(kHiddenModules.begin(), kHiddenModules.end(), module) != kHiddenModules.end();
+    lastVendor = std::move(vendor);
+    lastModule = std::move(module);
+    if (!hidden) rows.push_back(std::move(row));
+}
+
+MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPath path, MarkerScanKinds kinds,
+                             std::size_t blockSize) {
+    blockSize = std::clamp(blockSize, kSmallestBlock, ImageFile::kBlockSize);
+    const std::size_t stride = blockSize - kBlockBack - kBlockAhead;
+    const Arm9Module arm9 = kinds == MarkerScanKinds::Middleware ? Arm9Module{} : readArm9Module(file, imageSize);
+    MarkerCollector collector(imageSize, arm9, kinds);
+    std::array<MarkerHit, 1024> hits;
+    for (std::uint64_t start = 0; start < imageSize; start += stride) {
+        const std::uint64_t blockStart = start < kBlockBack ? 0 : start - kBlockBack;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, imageSize - blockStart));
+        const std::span<const std::uint8_t> block = file.load(blockStart, want);
+        const auto to = static_cast<std::size_t>(std::min<std::uint64_t>(start + stride, imageSize) - blockStart);
+        const std::size_t end = std::min(to, block.size());
+        std::size_t at = static_cast<std::size_t>(start - blockStart);
+        while (at < end) {
+            std::size_t count = 0;
+            at = findMarkers(path, block, at, end, hits, count);
+            for (std::size_t i = 0; i < count; ++i) collector.take(hits[i], block, blockStart);
+        }
+        // A file that stops supplying bytes early (it shrank, or a read failed) ends the image there.
+        if (block.size() < want) break;
+    }
+    return std::move(collector).result();
+}
+
+void publishMiddlewareScan(Session& s, MiddlewareScan scan) {
+    WindowModel& m = s.model;
+    std::move(scan.rows.begin(), scan.rows.end(), std::back_inserter(m.middlewareRows));
+    if (scan.lastVendor) m.setText(Field::Edit12, std::move(*scan.lastVendor));
+    if (scan.lastModule) m.setText(Field::Edit10, std::move(*scan.lastModule));
+    if (scan.nonFinalRow) {
+        m.setText(Field::Edit13, std::move(*scan.nonFinalRow));
+        s.state.Final_Build = 0;
+    }
+}
+
+// Lists the SDK version markers, static ones marked; reads the ARM9 offset (0x020) and size (0x02C).
+void ScanSdkMarkers(Session& s, ImageFile& file) {
+    MarkerScanResult found = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Both);
+    std::move(found.sdkRows.begin(), found.sdkRows.end(), std::back_inserter(s.model.sdkRows));
+    pendingMiddleware() = PendingMiddleware{&s, &file, s.state.File_Size, s.fileName, std::move(found.middleware)};
+}
+
+// Lists the middleware modules and catches the non-final build marker; reads no header bytes.
+void ScanMiddlewareMarkers(Session& s, ImageFile& file) {
+    std::optional<PendingMiddleware>& pending = pendingMiddleware();
+    MiddlewareScan scan;
+    if (pending && pending->session == &s && pending->file == &file && pending->imageSize == s.state.File_Size &&
+        pending->fileName == s.fileName)
+        scan = std::move(pending->scan);
+    else
+        scan = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Middleware).middleware;
+    pending.reset();
+    publishMiddlewareScan(s, std::move(scan));
+}
 
 }  // namespace parvex

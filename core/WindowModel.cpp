@@ -131,7 +131,9 @@ std::optional<Colour> sdkRowColour(const SdkRow& row) {
 }
 
 std::optional<Colour> middlewareRowColour(const WindowModel& model, const MiddlewareRow& row) {
-    if (row.development == "VELTRANE" && row.module == model.text(Field::Edit13)) return Colour::Red;
+    // Edit13 stays empty until a non-final marker is met: an empty module must not match it then.
+    const std::string& nonFinalRow = model.text(Field::Edit13);
+    if (!nonFinalRow.empty() && row.development == "VELTRANE" && row.module == nonFinalRow) return Colour::Red;
     return std::nullopt;
 }
 

@@ -108,7 +108,8 @@ void Session::run() {
 
     const std::string maker = readText(file, kMakerCode, 2);
     st.Maker_Chars.fill(0);
-    std::copy(maker.begin(), maker.end(), st.Maker_Chars.begin());
+    // Bounded by the buffer as well, so no build can see a way past its terminator.
+    std::copy_n(maker.begin(), std::min(maker.size(), st.Maker_Chars.size() - 1), st.Maker_Chars.begin());
     m.setText(Field::Maker_Code, hexBytes(headerBytes(st, kMakerCode, 2)));
     m.setText(Field::Maker_ASCII, maker);
     CheckMakerCode(*this);

@@ -33,9 +33,9 @@ struct MarkerHit {
 };
 
 // Stores, in ascending order, every marker that starts at an index in [from, to) and lies whole
-// inside data. Stops early only when out is nearly full (at least 64 places are kept free for
-// one more step); returns the index to continue from, to when done, and adds to count the hits
-// it stored. A path this processor lacks runs as Portable.
+// inside data. Stops early only when out is nearly full (each step needs 64 free places, so out
+// must hold at least 64); returns the index to continue from, to when done, and adds to count the
+// hits it stored. A path this processor lacks runs as Portable.
 std::size_t findMarkers(MarkerPath path, std::span<const std::uint8_t> data, std::size_t from, std::size_t to,
                         std::span<MarkerHit> out, std::size_t& count);
 

@@ -46,7 +46,10 @@ void readMatchingLine(Session& s, ListReader& reader, ImageFile& list) {
     std::size_t n = 0;
     for (int c = reader.get(); c != ','; c = reader.get()) {
         // The comma is required: a name running into the end of the file leaves the line without data.
-        if (c == ListReader::kEnd) return showNoData(m);
+        if (c == ListReader::kEnd) {
+            st.Maker_Name.fill(0);
+            return showNoData(m);
+        }
         if (n < kJapaneseNameMax) st.Maker_Name[n] = static_cast<std::uint8_t>(c);
         ++n;
     }

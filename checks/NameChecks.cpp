@@ -85,7 +85,8 @@ void CheckGameTitle(Session& s) {
 void CheckGameCode(Session& s) {
     bool bad = false;
     for (std::size_t i = 0; i < 4; ++i) bad = bad || !inRange(s.state.u8(kGameCode + i), 0x30, 0x5F);
-    if (s.model.text(Field::Initial_Code) == kSdkDefaultGameCode) addFinding(s.model, Msg::GameCodeDefault, {Field::Initial_Code});
+    if (s.model.text(Field::Initial_Code) == kSdkDefaultGameCode)
+        addFinding(s.model, Msg::GameCodeDefault, {Field::Initial_Code});
     if (bad) addFinding(s.model, Msg::GameCodeBad, {Field::Initial_Code, Field::Game_Code});
 }
 

@@ -206,14 +206,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 using MakerList = MakerFixture;
 
-TEST_F(MakerList, BadCodeFindingInJapanese) {
-    setLanguage(kJa);
-    setCode("00");
-    CheckMakerCode(s);
-    EXPECT_EQ(lines(s), std::vector<std::string>{"メーカーコードにエラーがあります。"});
-    EXPECT_EQ(s.model.messages.colour, Colour::Red);
-}
-
 TEST_F(MakerList, BadCodeGetsFindingAndName) {
     writeList("ab," + kA + ",Alpha\n");
     setCode("ab");
@@ -323,12 +315,13 @@ TEST_F(MakerList, HugeListWithoutLineEnds) {
     EXPECT_EQ(shown(), "No matching data");
 }
 
-TEST_F(MakerList, HugeNameWithoutComma) {
+TEST_F(MakerList, HugeNameWithoutCommaKeepsNoPartialName) {
     writeList("01," + std::string(4 << 20, 'x'));
     setCode("01");
     setLanguage(kJa);
     CheckMakerCode(s);
     EXPECT_EQ(shown(), "該当データなし");
+    EXPECT_EQ(s.state.Maker_Name[0], 0);
 }
 
 // Arbitrary bytes end the search with a displayable text whatever they hold.

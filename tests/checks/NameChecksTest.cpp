@@ -29,7 +29,8 @@ std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
 void setJapanese(Session& s) { s.model.control(Control::LBtn).caption = std::string(kJapaneseModeCaption); }
 
 void setBytes(Session& s, std::size_t offset, const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) s.state.Header[offset + i] = static_cast<std::uint8_t>(bytes[i]);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        s.state.Header[offset + i] = static_cast<std::uint8_t>(bytes[i]);
 }
 
 // The game code as the run shows it in Initial_Code: at most four characters, ending at a 00H.
@@ -120,15 +121,6 @@ TEST(FileName, JapaneseTexts) {
     s.fileName = "QABCE01.SRL";
     CheckFileName(s);
     EXPECT_EQ(lines(s).back(), "ファイル名の形式が間違っています。マスターROM提出手順書をご確認ください。");
-}
-
-TEST(FileName, NoFindingsTextReplacesTheBannerWithoutALine) {
-    Session s{"/nonexistent"};
-    setBytes(s, kGameCode, "ABCJ");
-    s.fileName = "QABCJ01.SRL";
-    CheckFileName(s);
-    EXPECT_EQ(s.model.messages.text, "There are no inconsistencies.");
-    EXPECT_TRUE(s.model.messages.lines.empty());
 }
 
 struct TitleRow {

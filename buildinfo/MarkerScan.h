@@ -55,6 +55,7 @@ void ScanSdkMarkers(Session& s, ImageFile& file);
 // build marker.
 void ScanMiddlewareMarkers(Session& s, ImageFile& file);
 
+// Puts a middleware scan's rows and working texts into the window, as ScanMiddlewareMarkers does.
 void publishMiddlewareScan(Session& s, MiddlewareScan scan);
 
 }  // namespace parvex

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "core/WindowModel.h"
+#include "ui/MainWindow.h"
+
+class QWidget;
+
+namespace parvex::test {
+
+// A temporary directory for images and side files, removed with the object.
+class TestDir {
+public:
+    TestDir();
+    QString path() const { return m_dir.path(); }
+    std::string dir() const;
+    // The full path of a name inside the directory.
+    std::string file(const QString& name) const;
+    // A clean sample image whose name gives its game code and release (see sampleOptionsForName),
+    // changed by edit when one is given.
+    std::string writeSample(const QString& name,
+                            const std::function<void(std::vector<std::uint8_t>&)>& edit = {}) const;
+    std::string writeBytes(const QString& name, const std::vector<std::uint8_t>& bytes) const;
+    std::string makeDir(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Empty when every widget of the window shows its model exactly; otherwise the first difference.
+QString windowDifference(const TForm1& form);
+
+// Empty when two window models hold the same texts, colours, visibilities, lists and caption.
+QString modelDifference(const WindowModel& shown, const WindowModel& expected);
+
+// The message list's lines as the window shows them.
+QStringList shownLines(const TForm1& form);
+
+// Drags the files over target and drops them there, as a file manager does.
+void dropOn(QWidget* target, const QStringList& paths);
+
+// Runs trigger; returns the caption of the modal box it shows and closes that box with its OK button.
+QString modalCaptionDuring(const std::function<void()>& trigger);
+
+}  // namespace parvex::test

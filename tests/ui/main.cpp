@@ -1,0 +1,24 @@
+// The window tests, one class per command, run on the offscreen platform.
+#include <QApplication>
+
+namespace parvex::test {
+int runStartupTests(int argc, char** argv);
+int runDropTests(int argc, char** argv);
+int runLanguageSwitchTests(int argc, char** argv);
+int runCrcButtonTests(int argc, char** argv);
+int runAboutTests(int argc, char** argv);
+int runSideFileTests(int argc, char** argv);
+int runRenderTests(int argc, char** argv);
+}  // namespace parvex::test
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // Closing a test window must not end the application under the remaining tests.
+    QApplication::setQuitOnLastWindowClosed(false);
+    using namespace parvex::test;
+    int failed = 0;
+    for (auto run : {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests,
+                     runSideFileTests, runRenderTests})
+        failed += run(argc, argv);
+    return failed == 0 ? 0 : 1;
+}

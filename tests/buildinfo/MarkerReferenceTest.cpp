@@ -213,15 +213,15 @@ TEST_P(FullImages, SameAsReference) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FullImages,
-    testing::Values(FullRow{"Openings", test::text("[SDK+")},
-                    FullRow{"ShortMarkers", test::text("[SDK+:]")},
-                    FullRow{"HiddenMarkers", test::text("[SDK+V:QTM]")},
-                    FullRow{"NonFinalMarkers", test::text("[SDK+VELTRANE:KELBO]")},
-                    FullRow{"SharedEndMagics", Bytes(kSdkMagic.begin(), kSdkMagic.end() - 1)},
-                    FullRow{"Magics", Bytes(kSdkMagic.begin(), kSdkMagic.end())},
-                    FullRow{"MagicEndBytes", Bytes{0x21}},
-                    FullRow{"OpeningFirstBytes", test::text("[")},
-                    FullRow{"FirstAndLastOnly", test::text("[xyz+")}),
+    testing::Values(FullRow{"OpeningsBackToBackMisread", test::text("[SDK+")},
+                    FullRow{"EmptyFieldMarkersMisread", test::text("[SDK+:]")},
+                    FullRow{"HiddenMarkersListed", test::text("[SDK+V:QTM]")},
+                    FullRow{"NonFinalMarkersMissed", test::text("[SDK+VELTRANE:KELBO]")},
+                    FullRow{"MagicsSharingEndByteMissed", Bytes(kSdkMagic.begin(), kSdkMagic.end() - 1)},
+                    FullRow{"MagicsBackToBackMissed", Bytes(kSdkMagic.begin(), kSdkMagic.end())},
+                    FullRow{"MagicEndByteStormMisread", Bytes{0x21}},
+                    FullRow{"OpeningByteStormMisread", test::text("[")},
+                    FullRow{"FirstAndLastByteTakenForOpening", test::text("[xyz+")}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "buildinfo/SyscallCheck.h"
+#include "checks/CapacityChecks.h"
+#include "checks/DeviceChecks.h"
+#include "checks/ImageChecks.h"
 #include "checks/ReservedChecks.h"
 #include "core/Findings.h"
 #include "core/Session.h"
@@ -204,6 +210,42 @@ TEST(ReservedChecks, LanguageSwitchGivesSameVerdictsInJapanese) {
                                  "RFSファイルで、ROMSpeedTypeが設定されていません。",
                                  "予約領域[0x160 - 0x17F]が正しくありません。"})
         EXPECT_NE(std::find(all.begin(), all.end(), expected), all.end()) << expected;
+}
+
+
+// Header bytes are arbitrary: every CheckState-only check still ends with one of its own verdicts.
+TEST(HeaderChecks, ArbitraryHeadersGiveKnownVerdicts) {
+    std::mt19937 random(20261208);
+    const std::set<std::string> verdicts = {"OK", "Error"};
+    for (int round = 0; round < 2000; ++round) {
+        Session s{"/nonexistent"};
+        for (std::uint8_t& b : s.state.Header) b = static_cast<std::uint8_t>(random());
+        for (std::uint8_t& b : s.state.Syscall_Text) b = static_cast<std::uint8_t>(random() % 3 == 0 ? random() : 0);
+        s.state.File_Size = random() % 2 ? (std::uint64_t{131072} << (random() % 16)) : random();
+        CheckProductCode(s);
+        CheckDeviceCode(s);
+        CheckDeviceCapacity(s, s.state.File_Size);
+        CheckReservedAndRegionFlags(s);
+        CheckRomSpeedType(s);
+        CheckReservedRange(s, 0x078, 0x07F, Field::R_Area3, Msg::Reserved078);
+        CheckReservedRange(s, 0x090, 0x0BF, Field::R_Area4, Msg::Reserved090);
+        CheckReservedRange(s, 0x160, 0x17F, Field::R_Area5, Msg::Reserved160);
+        CheckSystemCallLibrary(s);
+        CheckRomControlInfo(s);
+        CheckBannerOffset(s);
+        CheckApplicationEndOffset(s);
+        CheckCapacityLimitation(s);
+        CheckLogoCharacterData(s);
+        CheckWastedCapacity(s);
+        CheckFinalRomBuild(s);
+        for (Field f : {Field::R_Area1, Field::R_Area3, Field::R_Area4, Field::R_Area5, Field::Banner_ans,
+                        Field::Char_data})
+            EXPECT_TRUE(verdicts.count(s.model.text(f))) << fieldName(f) << " " << s.model.text(f);
+        const std::string speed = s.model.text(Field::R_Area2);
+        EXPECT_TRUE(speed == "OK" || (speed.size() == 4 && speed.rfind("0x", 0) == 0)) << speed;
+        EXPECT_FALSE(s.model.text(Field::ROM_size).empty());
+        EXPECT_FALSE(s.model.text(Field::MROMctrl).empty());
+    }
 }
 
 }  // namespace

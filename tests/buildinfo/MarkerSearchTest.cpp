@@ -77,14 +77,5 @@ TEST(MarkerSearch, EveryPathFindsExactlyTheWholeMarkersInsideItsRange) {
     }
 }
 
-TEST(MarkerSearch, BufferFullOfCandidatesEndsWithEveryHit) {
-    for (MarkerPath path : test::availablePaths()) {
-        std::vector<std::uint8_t> data(5000);
-        for (std::size_t i = 0; i < data.size(); ++i) data[i] = i % 2 ? kSdkMagic[0] : kMiddlewareOpening[0];
-        for (std::size_t i = 0; i + 8 <= data.size(); i += 40) std::copy(kSdkMagic.begin(), kSdkMagic.end(), data.begin() + static_cast<std::ptrdiff_t>(i));
-        EXPECT_EQ(search(path, data, 0, data.size(), 64), bruteForce(data, 0, data.size())) << test::pathName(path);
-    }
-}
-
 }  // namespace
 }  // namespace parvex

@@ -104,19 +104,12 @@ private:
     MarkerScanResult m_result;
 };
 
-// The middleware markers that ScanSdkMarkers collected for the call that follows it.
+// The middleware markers that ScanSdkMarkers collected for the call that follows it in the run.
 struct PendingMiddleware {
-    const Session* session = nullptr;
     const ImageFile* file = nullptr;
     std::uint64_t imageSize = 0;
-    std::string fileName;
     MiddlewareScan scan;
 };
-
-std::optional<PendingMiddleware>& pendingMiddleware() {
-    thread_local std::optional<PendingMiddleware> pending;
-    return pending;
-}
 
 }  // namespace
 
@@ -169,19 +162,18 @@ void publishMiddlewareScan(Session& s, MiddlewareScan scan) {
 void ScanSdkMarkers(Session& s, ImageFile& file) {
     MarkerScanResult found = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Both);
     std::move(found.sdkRows.begin(), found.sdkRows.end(), std::back_inserter(s.model.sdkRows));
-    pendingMiddleware() = PendingMiddleware{&s, &file, s.state.File_Size, s.fileName, std::move(found.middleware)};
+    s.runCarry = PendingMiddleware{&file, s.state.File_Size, std::move(found.middleware)};
 }
 
 // Lists the middleware modules and catches the non-final build marker; reads no header bytes.
 void ScanMiddlewareMarkers(Session& s, ImageFile& file) {
-    std::optional<PendingMiddleware>& pending = pendingMiddleware();
+    auto* pending = std::any_cast<PendingMiddleware>(&s.runCarry);
     MiddlewareScan scan;
-    if (pending && pending->session == &s && pending->file == &file && pending->imageSize == s.state.File_Size &&
-        pending->fileName == s.fileName)
+    if (pending && pending->file == &file && pending->imageSize == s.state.File_Size)
         scan = std::move(pending->scan);
     else
         scan = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Middleware).middleware;
-    pending.reset();
+    s.runCarry.reset();
     publishMiddlewareScan(s, std::move(scan));
 }
 

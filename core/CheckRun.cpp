@@ -75,6 +75,7 @@ void resetWindow(Session& s) {
     }
     m.sdkRows.clear();
     m.middlewareRows.clear();
+    s.runCarry.reset();
     s.state.Final_Build = 1;
     s.state.Run_Started = 1;
 }

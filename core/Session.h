@@ -1,5 +1,6 @@
 #pragma once
 
+#include <any>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     std::string fileName;
     // Whether the latest run could not open its file (the front ends' exit status needs it).
     bool lastOpenFailed = false;
+    // What one step of a run hands to a later step of the same run (the marker scans share one
+    // pass over the image); emptied at the start of every run.
+    std::any runCarry;
 };
 
 // The controls whose texts the language switch sets, each once, in the switch's order.

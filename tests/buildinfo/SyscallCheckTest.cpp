@@ -8,15 +8,12 @@
 #include "core/Findings.h"
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
-    return out;
-}
+using test::lines;
 
 struct SyscallRow {
     const char* fault;

@@ -16,27 +16,19 @@
 #include "core/ImageFile.h"
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
+
+using test::lines;
+using test::texts;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 constexpr std::uint64_t k1Gbit = 0x8000000;
 constexpr std::uint64_t k2Gbit = 0x10000000;
 constexpr std::uint64_t k4Gbit = 0x20000000;
 constexpr std::uint64_t k128Mbit = 0x1000000;
-
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
-    std::vector<std::string> out;
-    for (Msg m : msgs) out.push_back(secondCopy(m, s.model.language()));
-    return out;
-}
 
 // The scans, byte by byte and block by block exactly as the rules state them, through stdio.
 std::uint32_t referenceTailUsed(const std::string& path, std::uint8_t code, std::uint64_t size) {

@@ -12,23 +12,15 @@
 #include "core/ImageFile.h"
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
+using test::lines;
+using test::texts;
+
 constexpr std::uint64_t kMbit = 131072;
-
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
-    std::vector<std::string> out;
-    for (Msg m : msgs) out.push_back(secondCopy(m, s.model.language()));
-    return out;
-}
 
 Session sessionWith(std::size_t offset, std::uint8_t value) {
     Session s{"/nonexistent"};

@@ -10,21 +10,13 @@
 #include "checks/ReferenceLogo.h"
 #include "core/Findings.h"
 #include "core/Session.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
-    std::vector<std::string> out;
-    for (Msg m : msgs) out.push_back(secondCopy(m, s.model.language()));
-    return out;
-}
+using test::lines;
+using test::texts;
 
 Session withLogo() {
     Session s{"/nonexistent"};

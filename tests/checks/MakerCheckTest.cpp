@@ -15,9 +15,12 @@
 #include "core/Findings.h"
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
+
+using test::lines;
 
 // Shift-JIS as the lists are stored: "アルファ", "ア", and a half-width katakana pair.
 const std::string kAlphaSjis = "\x83\x41\x83\x8B\x83\x74\x83\x40";
@@ -27,12 +30,6 @@ const std::string kReplacement = "\xEF\xBF\xBD";
 std::string repeat(const std::string& s, std::size_t n) {
     std::string out;
     for (std::size_t i = 0; i < n; ++i) out += s;
-    return out;
-}
-
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
     return out;
 }
 

@@ -10,23 +10,14 @@
 #include "checks/NameChecks.h"
 #include "core/Findings.h"
 #include "core/Session.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-std::vector<std::string> lines(const Session& s) {
-    std::vector<std::string> out;
-    for (const MessageLine& line : s.model.messages.lines) out.push_back(line.text);
-    return out;
-}
-
-std::vector<std::string> texts(const Session& s, const std::vector<Msg>& msgs) {
-    std::vector<std::string> out;
-    for (Msg m : msgs) out.push_back(secondCopy(m, s.model.language()));
-    return out;
-}
-
-void setJapanese(Session& s) { s.model.control(Control::LBtn).caption = std::string(kJapaneseModeCaption); }
+using test::lines;
+using test::texts;
+using test::setJapanese;
 
 void setBytes(Session& s, std::size_t offset, const std::string& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i)

@@ -6,17 +6,14 @@
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-using test::TempDir;
+using test::lines;
 
-std::vector<std::string> lineTexts(const Session& s) {
-    std::vector<std::string> out;
-    for (const auto& l : s.model.messages.lines) out.push_back(l.text);
-    return out;
-}
+using test::TempDir;
 
 class CheckRun : public ::testing::Test {
 protected:
@@ -35,7 +32,7 @@ protected:
 
 TEST_F(CheckRun, TheCleanSampleRaisesNothing) {
     session.load(writeSample("QPVXJ00.SRL"));
-    EXPECT_EQ(lineTexts(session), std::vector<std::string>{});
+    EXPECT_EQ(lines(session), std::vector<std::string>{});
     EXPECT_EQ(session.model.messages.text, "There are no inconsistencies.");
     EXPECT_EQ(session.model.messages.colour, Colour::Black);
     EXPECT_EQ(session.model.caption, dir.file("QPVXJ00.SRL"));
@@ -47,7 +44,7 @@ TEST_F(CheckRun, TheSampleNamedAfterTheFileCarriesItsCodeAndRelease) {
     session.load(writeSample("QABCE10.SRL"));
     EXPECT_EQ(session.model.text(Field::Initial_Code), "ABCE");
     EXPECT_EQ(session.model.text(Field::Mask_Rom_Ver), "01");
-    EXPECT_EQ(lineTexts(session), std::vector<std::string>{});
+    EXPECT_EQ(lines(session), std::vector<std::string>{});
 }
 
 TEST_F(CheckRun, RawHeaderValuesAreShownInTheirFormats) {
@@ -92,7 +89,7 @@ TEST_F(CheckRun, AFileThatCannotBeOpenedGivesOneBlackNoticeAndKeepsTheCaption) {
     const std::string caption = session.model.caption;
     for (const std::string& name : {dir.file("missing.SRL"), std::string(), dir.path().string()}) {
         session.load(name);
-        EXPECT_EQ(lineTexts(session), std::vector<std::string>{"Unable to open File."}) << name;
+        EXPECT_EQ(lines(session), std::vector<std::string>{"Unable to open File."}) << name;
         EXPECT_EQ(session.model.messages.text, "Unable to open File.");
         EXPECT_EQ(session.model.messages.colour, Colour::Black);
         EXPECT_EQ(session.model.caption, caption);
@@ -105,13 +102,13 @@ TEST_F(CheckRun, AFifoIsRefusedWithoutBlocking) {
     const std::string fifo = dir.file("QPVXJ00.SRL");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     session.load(fifo);
-    EXPECT_EQ(lineTexts(session), std::vector<std::string>{"Unable to open File."});
+    EXPECT_EQ(lines(session), std::vector<std::string>{"Unable to open File."});
 }
 
 TEST_F(CheckRun, TheOpenFailureIsJapaneseInJapaneseMode) {
     session.switchLanguage();
     session.load(dir.file("nothing"));
-    EXPECT_EQ(lineTexts(session), std::vector<std::string>{"ファイルが開けません。"});
+    EXPECT_EQ(lines(session), std::vector<std::string>{"ファイルが開けません。"});
 }
 
 TEST_F(CheckRun, ThreeLoadsLeaveTheThirdFileShowing) {
@@ -132,7 +129,7 @@ TEST_F(CheckRun, AShortImageIsJudgedOnItsOwnBytesWhateverWasCheckedBefore) {
 
     session.load(writeSample("QPVXJ00.SRL"));
     session.load(dir.write("short-alone.bin", shortImage));
-    EXPECT_EQ(lineTexts(session), lineTexts(fresh));
+    EXPECT_EQ(lines(session), lines(fresh));
     for (Field f : {Field::Secure_crc_ans, Field::Head_CRC, Field::CRC_Key_table, Field::CRC_seg3,
                     Field::logo_CRC_test, Field::libsyscall})
         EXPECT_EQ(session.model.text(f), fresh.model.text(f)) << fieldName(f);

@@ -1,22 +1,19 @@
 #include <gtest/gtest.h>
 
 #include "core/Findings.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-std::vector<std::string> lineTexts(const WindowModel& m) {
-    std::vector<std::string> out;
-    for (const auto& l : m.messages.lines) out.push_back(l.text);
-    return out;
-}
+using test::lines;
 
 TEST(Findings, TwoErrorsShowTheLastAndListBothInRed) {
     WindowModel m;
     addFinding(m, Msg::ProductCodeBad, {Field::Product_Code});
     addFinding(m, Msg::DeviceCodeBad);
     EXPECT_EQ(m.messages.text, "'Device Code' is incorrect.");
-    EXPECT_EQ(lineTexts(m), (std::vector<std::string>{"'Product Code' is incorrect.", "'Device Code' is incorrect."}));
+    EXPECT_EQ(lines(m), (std::vector<std::string>{"'Product Code' is incorrect.", "'Device Code' is incorrect."}));
     EXPECT_EQ(m.messages.colour, Colour::Red);
     EXPECT_EQ(m.field(Field::Product_Code).colour, Colour::Red);
 }
@@ -52,7 +49,7 @@ TEST(Findings, DifferingCopiesGoToTheEditLineAndTheListLine) {
     m.control(Control::LBtn).caption = std::string(kJapaneseModeCaption);
     addFinding(m, Msg::NotFinalRom);
     EXPECT_EQ(m.messages.text, "ROMデータがFINALROMビルドではありません。");
-    EXPECT_EQ(lineTexts(m), std::vector<std::string>{"ROMデータがFINALROMではありません。"});
+    EXPECT_EQ(lines(m), std::vector<std::string>{"ROMデータがFINALROMではありません。"});
 }
 
 TEST(Findings, ListTextAddsNoLineAndKeepsTheColour) {

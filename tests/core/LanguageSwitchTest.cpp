@@ -4,17 +4,14 @@
 #include "core/Session.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
-using test::TempDir;
+using test::lines;
 
-std::vector<std::string> lineTexts(const Session& s) {
-    std::vector<std::string> out;
-    for (const auto& l : s.model.messages.lines) out.push_back(l.text);
-    return out;
-}
+using test::TempDir;
 
 std::vector<std::string> allControlTexts(const WindowModel& m) {
     std::vector<std::string> out;
@@ -49,14 +46,14 @@ TEST(LanguageSwitch, TwoSwitchesReturnEveryTextAndTheLines) {
     finalizeChecksums(image);
     s.load(dir.write("QPVXJ00.SRL", image));
     const auto texts = allControlTexts(s.model);
-    const auto lines = lineTexts(s);
-    ASSERT_FALSE(lines.empty());
+    const auto before = lines(s);
+    ASSERT_FALSE(before.empty());
 
     s.switchLanguage();
-    EXPECT_NE(lineTexts(s), lines);
+    EXPECT_NE(lines(s), before);
     s.switchLanguage();
     EXPECT_EQ(allControlTexts(s.model), texts);
-    EXPECT_EQ(lineTexts(s), lines);
+    EXPECT_EQ(lines(s), before);
     EXPECT_EQ(s.model.field(Field::Product_Code).colour, Colour::Red);
     EXPECT_EQ(s.model.field(Field::Banner_Offset).colour, Colour::Red);
 }
@@ -91,10 +88,10 @@ TEST(LanguageSwitch, TheEndOffsetFindingFollowsTheLogoFindingAfterASwitch) {
     s.load(dir.write("QPVXJ00.SRL", image));
     const std::string logo = "[Veltrane] 'Character data' is incorrect.";
     const std::string end = "'Application End ROM Offset[0x080 - 0x083]' is not set.";
-    EXPECT_EQ(lineTexts(s), (std::vector<std::string>{end, logo}));
+    EXPECT_EQ(lines(s), (std::vector<std::string>{end, logo}));
     s.switchLanguage();
     s.switchLanguage();
-    EXPECT_EQ(lineTexts(s), (std::vector<std::string>{logo, end}));
+    EXPECT_EQ(lines(s), (std::vector<std::string>{logo, end}));
 }
 
 TEST(LanguageSwitch, TheCrcNoticeIsGoneAfterASwitch) {
@@ -103,9 +100,9 @@ TEST(LanguageSwitch, TheCrcNoticeIsGoneAfterASwitch) {
     s.load(dir.write("QPVXJ00.SRL", buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"))));
     std::filesystem::remove(dir.file("QPVXJ00.SRL"));
     s.computeFileCrc();
-    ASSERT_EQ(lineTexts(s), std::vector<std::string>{"Can't open File."});
+    ASSERT_EQ(lines(s), std::vector<std::string>{"Can't open File."});
     s.switchLanguage();
-    EXPECT_TRUE(lineTexts(s).empty());
+    EXPECT_TRUE(lines(s).empty());
 }
 
 TEST(LanguageSwitch, AfterAFailedOpenTheChecksRunOnTheLastReadStateWithTheNewName) {
@@ -116,8 +113,8 @@ TEST(LanguageSwitch, AfterAFailedOpenTheChecksRunOnTheLastReadStateWithTheNewNam
     // Nothing was ever read: an all-zero header under the failed run's name.
     EXPECT_EQ(s.model.text(Field::File_Name), "");
     EXPECT_EQ(s.model.messages.colour, Colour::Red);
-    EXPECT_FALSE(lineTexts(s).empty());
-    for (const auto& line : lineTexts(s)) EXPECT_NE(line, "ファイルが開けません。");
+    EXPECT_FALSE(lines(s).empty());
+    for (const auto& line : lines(s)) EXPECT_NE(line, "ファイルが開けません。");
 }
 
 }  // namespace

@@ -16,30 +16,14 @@ cat "$file" > /dev/null
 cksum "$file" > /dev/null
 "$driver" "$file" > /dev/null
 
-wall() {
-    local start end
-    start=$(date +%s%N)
-    "$@" > /dev/null
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.6f", ns / 1e9 }'
-}
-
-median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", v[int((NR + 1) / 2)] }'; }
+# shellcheck source=timing.sh
+source "$(dirname "$0")/timing.sh"
 
 runs=5
-cksum_times=()
-crc_times=()
-crc_inner=()
-# Alternate the two so both see the same machine load.
-for _ in $(seq "$runs"); do
-    cksum_times+=("$(wall cksum "$file")")
-    crc_times+=("$(wall "$driver" "$file")")
-    crc_inner+=("$("$driver" "$file" | awk '{ print $2 }')")
-done
-
-cksum_median=$(printf '%s\n' "${cksum_times[@]}" | median)
-crc_median=$(printf '%s\n' "${crc_times[@]}" | median)
-inner_median=$(printf '%s\n' "${crc_inner[@]}" | median)
+anchor() { cksum "$file"; }
+alternate "$runs" 2 anchor "$driver" "$file"
+cksum_median=$anchor_median
+crc_median=$driver_median
 
 echo "file: 512 MiB, page cache warm, median of $runs wall times"
 echo "cksum:            ${cksum_median} s   ($(cksum "$file" | awk '{ print $1 }'))"

@@ -20,30 +20,14 @@ cat "$file" > /dev/null
 cksum "$file" > /dev/null
 "$driver" "$file" > /dev/null
 
-wall() {
-    local start end
-    start=$(date +%s%N)
-    "$@" > /dev/null
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.6f", ns / 1e9 }'
-}
-
-median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", v[int((NR + 1) / 2)] }'; }
+# shellcheck source=timing.sh
+source "$(dirname "$0")/timing.sh"
 
 runs=5
-cksum_times=()
-scan_times=()
-scan_inner=()
-# Alternate the two so both see the same machine load.
-for _ in $(seq "$runs"); do
-    cksum_times+=("$(wall cksum "$file")")
-    scan_times+=("$(wall "$driver" "$file")")
-    scan_inner+=("$("$driver" "$file" | awk '{ print $1 }')")
-done
-
-cksum_median=$(printf '%s\n' "${cksum_times[@]}" | median)
-scan_median=$(printf '%s\n' "${scan_times[@]}" | median)
-inner_median=$(printf '%s\n' "${scan_inner[@]}" | median)
+anchor() { cksum "$file"; }
+alternate "$runs" 1 anchor "$driver" "$file"
+cksum_median=$anchor_median
+scan_median=$driver_median
 read -r _ sdk_rows mw_rows peak < <("$driver" "$file")
 read -r _ _ _ small_peak < <("$driver" "$small")
 

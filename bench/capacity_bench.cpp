@@ -3,7 +3,7 @@
 
 #include "checks/CapacityChecks.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 // Runs the two capacity scans on one image as a check run would: prints Tail_Used, Half_Padded and
 // the seconds the two scans took (open and header read included).

@@ -12,7 +12,7 @@
 
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace {
 

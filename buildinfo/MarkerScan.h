@@ -16,7 +16,7 @@
 
 #include "buildinfo/MarkerSearch.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

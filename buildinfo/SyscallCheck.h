@@ -2,7 +2,7 @@
 
 // System call library check.
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

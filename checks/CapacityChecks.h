@@ -3,7 +3,7 @@
 // ROM control information and the capacity limits.
 
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -3,7 +3,7 @@
 // Product code, device code and capacity checks.
 
 #include <cstdint>
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -2,7 +2,7 @@
 
 // Banner, logo data, end offset and build type.
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -2,7 +2,7 @@
 
 // Maker code check and the maker list Dorclic.txt.
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -2,7 +2,7 @@
 
 // File name, game title and game code checks.
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -2,7 +2,7 @@
 
 // Release version check.
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

@@ -11,8 +11,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/Report.h"
-#include "core/Session.h"
+#include "run/Report.h"
+#include "run/Session.h"
 
 namespace {
 

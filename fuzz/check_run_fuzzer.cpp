@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Report.h"
-#include "core/Session.h"
+#include "run/Report.h"
+#include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {

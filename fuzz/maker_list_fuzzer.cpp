@@ -8,7 +8,7 @@
 #include <string>
 
 #include "checks/MakerCheck.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
 #include "tests/buildinfo/MarkerReference.h"
 

@@ -3,7 +3,7 @@
 // Header, logo, secure-area, security-data and Segment3 checksums.
 
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

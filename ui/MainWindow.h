@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 class QComboBox;
 class QFileDialog;

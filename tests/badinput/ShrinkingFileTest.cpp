@@ -14,7 +14,7 @@
 #include "checks/CapacityChecks.h"
 #include "core/ImageFile.h"
 #include "core/RomHeader.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "integrity/CcittCrc.h"
 #include "integrity/ChecksumChecks.h"
 #include "tests/buildinfo/MarkerImages.h"

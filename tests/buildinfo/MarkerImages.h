@@ -14,7 +14,7 @@
 #include "MarkerReference.h"
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 
 namespace parvex::test {

@@ -14,7 +14,7 @@
 
 #include "buildinfo/MarkerSearch.h"
 #include "buildinfo/MarkerText.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex::reference {
 

@@ -6,7 +6,7 @@
 
 #include "buildinfo/SyscallCheck.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
 

@@ -14,7 +14,7 @@
 #include "checks/CapacityChecks.h"
 #include "core/Findings.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
 

@@ -10,7 +10,7 @@
 #include "checks/DeviceChecks.h"
 #include "core/Findings.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
 

@@ -13,7 +13,7 @@
 #include "checks/MakerCheck.h"
 #include "checks/MakerList.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
 

@@ -9,7 +9,7 @@
 
 #include "checks/NameChecks.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/SessionProbe.h"
 
 namespace parvex {

@@ -8,7 +8,7 @@
 #include "checks/NameChecks.h"
 #include "checks/ReleaseCheck.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/SessionProbe.h"
 
 namespace parvex {

@@ -13,7 +13,7 @@
 #include "checks/ImageChecks.h"
 #include "checks/ReservedChecks.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/SessionProbe.h"
 
 namespace parvex {

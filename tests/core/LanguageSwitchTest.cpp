@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
 #include "tests/support/SessionProbe.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex::test {
 

@@ -9,7 +9,7 @@
 #include "checks/ReleaseCheck.h"
 #include "checks/ReservedChecks.h"
 #include "core/Findings.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "integrity/ChecksumChecks.h"
 
 namespace parvex {

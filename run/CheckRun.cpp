@@ -13,7 +13,7 @@
 #include "core/Findings.h"
 #include "core/Format.h"
 #include "core/ImageFile.h"
-#include "core/Session.h"
+#include "run/Session.h"
 #include "integrity/ChecksumChecks.h"
 
 namespace parvex {

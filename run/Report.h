@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/Session.h"
+#include "run/Session.h"
 
 namespace parvex {
 

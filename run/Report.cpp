@@ -1,4 +1,4 @@
-#include "cli/Report.h"
+#include "run/Report.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "core/Session.h"
+#include "run/Session.h"
 
 #include <cstdio>
 

@@ -1,4 +1,5 @@
 #include "buildinfo/MarkerSearch.h"
+#include "core/CpuFeatures.h"
 
 #if defined(__x86_64__)
 
@@ -35,10 +36,10 @@ PARVEX_TARGET_AVX2 inline __m256i candidates32(const std::uint8_t* p, __m256i en
 
 }  // namespace
 
-bool avx2Supported() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi"); }
+bool avx2Supported() { return cpuFeatures().avx2 && cpuFeatures().bmi; }
 
 bool avx512Supported() {
-    return avx2Supported() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return avx2Supported() && cpuFeatures().avx512f && cpuFeatures().avx512bw;
 }
 
 PARVEX_TARGET_AVX2 std::size_t findAvx2(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to,

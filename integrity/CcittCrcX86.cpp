@@ -1,4 +1,5 @@
 #include "integrity/CcittKernels.h"
+#include "core/CpuFeatures.h"
 
 #if defined(__x86_64__)
 
@@ -87,11 +88,11 @@ PARVEX_TARGET_VPCLMUL inline __m512i load512(const std::uint8_t* p, __m512i orde
 
 }  // namespace
 
-bool pclmulSupported() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"); }
+bool pclmulSupported() { return cpuFeatures().pclmul && cpuFeatures().sse41; }
 
 bool vpclmulSupported() {
-    return pclmulSupported() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("vpclmulqdq");
+    const CpuFeatures& f = cpuFeatures();
+    return pclmulSupported() && f.avx512f && f.avx512bw && f.avx512vl && f.vpclmul;
 }
 
 PARVEX_TARGET_PCLMUL std::uint16_t wordsPclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {

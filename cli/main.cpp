@@ -73,10 +73,7 @@ int main(int argc, char** argv) {
         if (json) runs.push_back(parvex::renderJson(session, file));
         else std::cout << parvex::renderText(session, file, colour) << (&file != &files.back() ? "\n" : "");
     }
-    if (json) {
-        const nlohmann::json doc = {{"program", "ZR PARVEX"}, {"version", "1.26"}, {"runs", runs}};
-        std::cout << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    }
+    if (json) std::cout << parvex::renderJsonDocument(runs);
     std::cout.flush();
     if (openFailed) return 2;
     return error ? 1 : 0;

@@ -30,7 +30,10 @@ std::optional<ImageFile> ImageFile::open(const std::string& path) {
 ImageFile::ImageFile(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
 
 ImageFile::ImageFile(ImageFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_size(other.m_size), m_block(std::move(other.m_block)) {}
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_size(other.m_size),
+      m_block(std::move(other.m_block)),
+      m_progress(other.m_progress) {}
 
 ImageFile& ImageFile::operator=(ImageFile&& other) noexcept {
     if (this != &other) {
@@ -38,6 +41,7 @@ ImageFile& ImageFile::operator=(ImageFile&& other) noexcept {
         m_fd = std::exchange(other.m_fd, -1);
         m_size = other.m_size;
         m_block = std::move(other.m_block);
+        m_progress = other.m_progress;
     }
     return *this;
 }
@@ -68,7 +72,9 @@ std::size_t ImageFile::readAt(std::uint64_t offset, std::uint8_t* dst, std::size
 std::span<const std::uint8_t> ImageFile::load(std::uint64_t offset, std::size_t n) {
     if (!m_block) m_block = std::make_unique<std::uint8_t[]>(kBlockSize);
     if (n > kBlockSize) n = kBlockSize;
+    if (m_progress && m_progress->cancelled.load(std::memory_order_relaxed)) return {m_block.get(), 0};
     const std::size_t got = readRaw(offset, m_block.get(), n);
+    if (m_progress) m_progress->bytesRead.fetch_add(got, std::memory_order_relaxed);
     return {m_block.get(), got};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,6 +9,14 @@
 #include <string>
 
 namespace parvex {
+
+// How far the long reads of one command have come, for a front end that watches from another
+// thread, and its way to stop them: once cancelled, every further block read supplies nothing, as
+// at end of file, so every scan ends at once.
+struct ReadProgress {
+    std::atomic<std::uint64_t> bytesRead{0};
+    std::atomic<bool> cancelled{false};
+};
 
 // The one way the system reads an image: absolute reads by offset into caller buffers or into one
 // reusable block, never a mapping, never the whole file in memory. Read only.
@@ -38,6 +47,9 @@ public:
     // next call of load.
     std::span<const std::uint8_t> load(std::uint64_t offset, std::size_t n);
 
+    // Block reads from now on count into progress and stop when it is cancelled; null for none.
+    void watch(ReadProgress* progress) { m_progress = progress; }
+
 private:
     ImageFile(int fd, std::uint64_t size);
 
@@ -47,6 +59,7 @@ private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
     std::unique_ptr<std::uint8_t[]> m_block;
+    ReadProgress* m_progress = nullptr;
 };
 
 }  // namespace parvex

@@ -91,6 +91,7 @@ void Session::run() {
         return;
     }
     ImageFile& file = *opened;
+    file.watch(progress);
     CheckState& st = state;
     WindowModel& m = model;
 

@@ -196,4 +196,9 @@ nlohmann::json renderJson(const Session& session, const std::string& path) {
     return run;
 }
 
+std::string renderJsonDocument(const nlohmann::json& runs) {
+    const nlohmann::json doc = {{"program", "ZR PARVEX"}, {"version", "1.26"}, {"runs", runs}};
+    return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace parvex

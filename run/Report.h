@@ -14,6 +14,9 @@ std::string renderText(const Session& session, const std::string& path, bool col
 // The same as one JSON run object; the caller dumps it with invalid UTF-8 replaced.
 nlohmann::json renderJson(const Session& session, const std::string& path);
 
+// The whole --json document over the run objects, as printed: the window's Save writes the same.
+std::string renderJsonDocument(const nlohmann::json& runs);
+
 // True when any line of the message list was added as an error.
 bool hasError(const Session& session);
 

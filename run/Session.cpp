@@ -39,6 +39,7 @@ void Session::computeFileCrc() {
         addFinding(model, Msg::CrcOpenFailed);
         return;
     }
+    file->watch(progress);
     char text[8];
     std::snprintf(text, sizeof text, "%04X", crc16_ccitt_file(*file));
     model.setText(Field::CRC_ans, text);

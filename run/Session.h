@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/CheckState.h"
+#include "core/ImageFile.h"
 #include "core/WindowModel.h"
 
 namespace parvex {
@@ -40,6 +41,9 @@ public:
     // What one step of a run hands to a later step of the same run (the marker scans share one
     // pass over the image); emptied at the start of every run.
     std::any runCarry;
+    // Where the long reads of run() and computeFileCrc() report progress and look for a cancel;
+    // null for none. Owned by the caller.
+    ReadProgress* progress = nullptr;
 };
 
 // The controls whose texts the language switch sets, each once, in the switch's order.

@@ -4,6 +4,7 @@
 #include "checks/CapacityChecks.h"
 #include "core/ImageFile.h"
 #include "run/Session.h"
+#include "run/Steps.h"
 
 // Runs the two capacity scans on one image as a check run would: prints Tail_Used, Half_Padded and
 // the seconds the two scans took (open and header read included).
@@ -21,8 +22,8 @@ int main(int argc, char** argv) {
     }
     file->readAt(0, session.state.Header.data(), session.state.Header.size());
     session.state.File_Size = file->size();
-    parvex::ScanReservedTail(session, *file);
-    parvex::ScanWastedCapacity(session, *file);
+    runStep(session, Step::ScanReservedTail, file);
+    runStep(session, Step::ScanWastedCapacity, file);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     std::printf("%u %u %.6f\n", session.state.Tail_Used, session.state.Half_Padded, seconds.count());
     return 0;

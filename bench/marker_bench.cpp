@@ -13,6 +13,7 @@
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
 #include "run/Session.h"
+#include "run/Steps.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ int main(int argc, char** argv) {
     }
     s.state.File_Size = file->size();
     if (mode == "run") {
-        ScanSdkMarkers(s, *file);
-        ScanMiddlewareMarkers(s, *file);
+        runStep(s, Step::ScanSdkMarkers, file);
+        runStep(s, Step::ScanMiddlewareMarkers, file);
     } else {
         const MarkerPath path = mode == "avx512" ? MarkerPath::Avx512
                                 : mode == "avx2" ? MarkerPath::Avx2

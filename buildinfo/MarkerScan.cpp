@@ -104,13 +104,6 @@ private:
     MarkerScanResult m_result;
 };
 
-// The middleware markers that ScanSdkMarkers collected for the call that follows it in the run.
-struct PendingMiddleware {
-    const ImageFile* file = nullptr;
-    std::uint64_t imageSize = 0;
-    MiddlewareScan scan;
-};
-
 }  // namespace
 
 void MiddlewareScan::add(std::string vendor, std::string module) {
@@ -147,34 +140,28 @@ MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPat
     return std::move(collector).result();
 }
 
-void publishMiddlewareScan(Session& s, MiddlewareScan scan) {
-    WindowModel& m = s.model;
+bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan) {
     std::move(scan.rows.begin(), scan.rows.end(), std::back_inserter(m.middlewareRows));
     if (scan.lastVendor) m.setText(Field::Edit12, std::move(*scan.lastVendor));
     if (scan.lastModule) m.setText(Field::Edit10, std::move(*scan.lastModule));
-    if (scan.nonFinalRow) {
-        m.setText(Field::Edit13, std::move(*scan.nonFinalRow));
-        s.state.Final_Build = 0;
-    }
+    if (!scan.nonFinalRow) return false;
+    m.setText(Field::Edit13, std::move(*scan.nonFinalRow));
+    return true;
 }
 
 // Lists the SDK version markers, static ones marked; reads the ARM9 offset (0x020) and size (0x02C).
-void ScanSdkMarkers(Session& s, ImageFile& file) {
-    MarkerScanResult found = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Both);
-    std::move(found.sdkRows.begin(), found.sdkRows.end(), std::back_inserter(s.model.sdkRows));
-    s.runCarry = PendingMiddleware{&file, s.state.File_Size, std::move(found.middleware)};
+MiddlewareScan ScanSdkMarkers(const CheckState& st, ImageFile& file, WindowModel& m) {
+    MarkerScanResult found = scanMarkers(file, st.File_Size, fastestMarkerPath(), MarkerScanKinds::Both);
+    std::move(found.sdkRows.begin(), found.sdkRows.end(), std::back_inserter(m.sdkRows));
+    return std::move(found.middleware);
 }
 
 // Lists the middleware modules and catches the non-final build marker; reads no header bytes.
-void ScanMiddlewareMarkers(Session& s, ImageFile& file) {
-    auto* pending = std::any_cast<PendingMiddleware>(&s.runCarry);
-    MiddlewareScan scan;
-    if (pending && pending->file == &file && pending->imageSize == s.state.File_Size)
-        scan = std::move(pending->scan);
-    else
-        scan = scanMarkers(file, s.state.File_Size, fastestMarkerPath(), MarkerScanKinds::Middleware).middleware;
-    s.runCarry.reset();
-    publishMiddlewareScan(s, std::move(scan));
+bool ScanMiddlewareMarkers(const CheckState& st, ImageFile& file, WindowModel& m,
+                           std::optional<MiddlewareScan> collected) {
+    if (!collected)
+        collected = scanMarkers(file, st.File_Size, fastestMarkerPath(), MarkerScanKinds::Middleware).middleware;
+    return publishMiddlewareScan(m, std::move(*collected));
 }
 
 }  // namespace parvex

@@ -16,7 +16,8 @@
 
 #include "buildinfo/MarkerSearch.h"
 #include "core/ImageFile.h"
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
@@ -47,15 +48,17 @@ enum class MarkerScanKinds { Sdk, Middleware, Both };
 MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPath path, MarkerScanKinds kinds,
                              std::size_t blockSize = ImageFile::kBlockSize);
 
-// Adds the SDK rows. It collects the middleware markers in the same pass, and the
-// ScanMiddlewareMarkers call that follows on the same session and file publishes them without
-// reading the image again.
-void ScanSdkMarkers(Session& s, ImageFile& file);
-// Adds the middleware rows, writes Edit10, Edit12, Edit13 and clears Final_Build on the non-final
-// build marker.
-void ScanMiddlewareMarkers(Session& s, ImageFile& file);
+// Adds the SDK rows of the first File_Size bytes. The same pass collects the middleware markers; they
+// are returned for the ScanMiddlewareMarkers step, so the image is read once.
+MiddlewareScan ScanSdkMarkers(const CheckState& st, ImageFile& file, WindowModel& m);
+// Adds the middleware rows and writes Edit10, Edit12 and Edit13, from the markers ScanSdkMarkers
+// collected or, given none, from a pass of its own. True on the non-final build marker, which
+// clears Final_Build.
+bool ScanMiddlewareMarkers(const CheckState& st, ImageFile& file, WindowModel& m,
+                           std::optional<MiddlewareScan> collected);
 
-// Puts a middleware scan's rows and working texts into the window, as ScanMiddlewareMarkers does.
-void publishMiddlewareScan(Session& s, MiddlewareScan scan);
+// Puts a middleware scan's rows and working texts into the window, as ScanMiddlewareMarkers does;
+// true on the non-final build marker.
+bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan);
 
 }  // namespace parvex

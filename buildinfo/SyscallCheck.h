@@ -2,10 +2,11 @@
 
 // System call library check.
 
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
-void CheckSystemCallLibrary(Session& s);
+void CheckSystemCallLibrary(const CheckState& st, WindowModel& m);
 
 }  // namespace parvex

@@ -124,13 +124,12 @@ const RomControlPattern* matchRomControl(const CheckState& st) {
 }  // namespace
 
 // The memory type (0x060-0x067, 0x06E-0x06F) must be a known pattern that suits the capacity (0x014).
-void CheckRomControlInfo(Session& s) {
-    WindowModel& m = s.model;
-    const std::uint8_t code = s.state.u8(kDeviceCapacity);
-    const RomControlPattern* p = matchRomControl(s.state);
+void CheckRomControlInfo(const CheckState& st, WindowModel& m) {
+    const std::uint8_t code = st.u8(kDeviceCapacity);
+    const RomControlPattern* p = matchRomControl(st);
     if (!p) {
         addFinding(m, Msg::RomControlBad, {Field::MROMctrl});
-        m.setText(Field::MROMctrl, "Error");
+        m.setText(Field::MROMctrl, textOf(m, Msg::VerdictError));
         // MROM_Ver is never reset by the run: leave no earlier image's value in it.
         m.setText(Field::MROM_Ver, "");
         m.setColour(Field::MROM_Ver, Colour::Black);
@@ -144,11 +143,9 @@ void CheckRomControlInfo(Session& s) {
 }
 
 // Counts the bytes other than 0xFF in the reserved tail of an exact 1, 2 or 4 Gbit image (code 0x014).
-void ScanReservedTail(Session& s, ImageFile& file) {
-    CheckState& st = s.state;
-    st.Tail_Used = 0;
+std::uint32_t ScanReservedTail(const CheckState& st, ImageFile& file) {
     const ReservedTail* tail = tailForCode(st.u8(kDeviceCapacity));
-    if (!tail || tail->fileSize != st.File_Size) return;
+    if (!tail || tail->fileSize != st.File_Size) return 0;
     std::uint64_t used = 0;
     const std::uint64_t seen = streamRange(file, st.File_Size - tail->length, tail->length,
                                            [&](std::span<const std::uint8_t> chunk) {
@@ -156,39 +153,37 @@ void ScanReservedTail(Session& s, ImageFile& file) {
                                                return true;
                                            });
     // Bytes the file no longer supplies cannot be shown to be 0xFF.
-    st.Tail_Used = static_cast<std::uint32_t>(used + (tail->length - seen));
+    return static_cast<std::uint32_t>(used + (tail->length - seen));
 }
 
 // Reports a used reserved tail, by the capacity code (0x014).
-void CheckCapacityLimitation(Session& s) {
-    if (s.state.Tail_Used == 0) return;
-    if (const ReservedTail* tail = tailForCode(s.state.u8(kDeviceCapacity))) addFinding(s.model, tail->message);
+void CheckCapacityLimitation(const CheckState& st, WindowModel& m) {
+    if (st.Tail_Used == 0) return;
+    if (const ReservedTail* tail = tailForCode(st.u8(kDeviceCapacity))) addFinding(m, tail->message);
 }
 
-// Sets Half_Padded when the second half of an image above 64 Mbit (code 0x014) is one repeated byte.
-void ScanWastedCapacity(Session& s, ImageFile& file) {
-    CheckState& st = s.state;
-    st.Half_Padded = 0;
-    if (st.u8(kDeviceCapacity) <= kCode64Mbit || st.File_Size <= kSmallestScannedSize) return;
+// 1 when the second half of an image above 64 Mbit (code 0x014) is one repeated byte, else 0.
+std::uint32_t ScanWastedCapacity(const CheckState& st, ImageFile& file) {
+    if (st.u8(kDeviceCapacity) <= kCode64Mbit || st.File_Size <= kSmallestScannedSize) return 0;
     const std::uint64_t half = st.File_Size >> 1;
-    if (half % kPadBlock != 0) return;
+    if (half % kPadBlock != 0) return 0;
 
     // A 2 Gbit image whose data does not fit a 1 Gbit chip's usable part is not wasting space.
     if (st.u8(kDeviceCapacity) == kCode2Gbit && st.File_Size == kSize2Gbit) {
         const std::uint64_t tailLength = tailForCode(kCode1Gbit)->length;
-        if (!rangeUniform(file, half - tailLength, tailLength, kAllFF)) return;
+        if (!rangeUniform(file, half - tailLength, tailLength, kAllFF)) return 0;
     }
 
     std::uint8_t fill = 0;
-    if (file.readAt(half, &fill, 1) != 1) return;
+    if (file.readAt(half, &fill, 1) != 1) return 0;
     const Block reference = filledBlock(fill);
-    if (rangeUniform(file, half, half, reference)) st.Half_Padded = 1;
+    return rangeUniform(file, half, half, reference) ? 1 : 0;
 }
 
 // Notices an image whose second half is padding: a smaller device would hold it.
-void CheckWastedCapacity(Session& s) {
-    if (s.state.Half_Padded != 1) return;
-    addFinding(s.model, Msg::WastedCapacity, {Field::ROM_Code, Field::ROM_size});
+void CheckWastedCapacity(const CheckState& st, WindowModel& m) {
+    if (st.Half_Padded != 1) return;
+    addFinding(m, Msg::WastedCapacity, {Field::ROM_Code, Field::ROM_size});
 }
 
 }  // namespace parvex

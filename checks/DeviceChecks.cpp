@@ -8,8 +8,6 @@
 namespace parvex {
 namespace {
 
-constexpr const char* kError = "Error";
-
 struct Capacity {
     const char* label;
     std::uint64_t bytes;
@@ -39,29 +37,29 @@ std::optional<Capacity> capacityOfSize(std::uint64_t size) {
 }  // namespace
 
 // The console the image is for: header byte 0x012 must be 00h.
-void CheckProductCode(Session& s) {
-    if (s.state.u8(kProductCode) == 0x00) {
-        s.model.setText(Field::ZR_code, "VELTRANE ZR");
+void CheckProductCode(const CheckState& st, WindowModel& m) {
+    if (st.u8(kProductCode) == 0x00) {
+        m.setText(Field::ZR_code, "VELTRANE ZR");
         return;
     }
-    s.model.setText(Field::ZR_code, kError);
-    addFinding(s.model, Msg::ProductCodeBad, {Field::Product_Code, Field::ZR_code});
+    m.setText(Field::ZR_code, textOf(m, Msg::VerdictError));
+    addFinding(m, Msg::ProductCodeBad, {Field::Product_Code, Field::ZR_code});
 }
 
 // The device type: header byte 0x013 must be 00h.
-void CheckDeviceCode(Session& s) {
-    if (s.state.u8(kDeviceCode) == 0x00) {
-        s.model.setText(Field::Device_Name, "NORMAL");
+void CheckDeviceCode(const CheckState& st, WindowModel& m) {
+    if (st.u8(kDeviceCode) == 0x00) {
+        m.setText(Field::Device_Name, "NORMAL");
         return;
     }
-    s.model.setText(Field::Device_Name, kError);
-    addFinding(s.model, Msg::DeviceCodeBad, {Field::Device_Code, Field::Device_Name});
+    m.setText(Field::Device_Name, textOf(m, Msg::VerdictError));
+    addFinding(m, Msg::DeviceCodeBad, {Field::Device_Code, Field::Device_Name});
 }
 
-// The image must be padded to exactly the capacity that header byte 0x014 declares.
-void CheckDeviceCapacity(Session& s, std::uint64_t fileSize) {
-    WindowModel& m = s.model;
-    const std::optional<Capacity> expected = capacityOfCode(s.state.u8(kDeviceCapacity));
+// The image (File_Size) must be padded to exactly the capacity that header byte 0x014 declares.
+void CheckDeviceCapacity(const CheckState& st, WindowModel& m) {
+    const std::uint64_t fileSize = st.File_Size;
+    const std::optional<Capacity> expected = capacityOfCode(st.u8(kDeviceCapacity));
     if (expected) {
         m.setText(Field::ROM_size, expected->label);
     } else {

@@ -3,12 +3,13 @@
 // Product code, device code and capacity checks.
 
 #include <cstdint>
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
-void CheckProductCode(Session& s);
-void CheckDeviceCode(Session& s);
-void CheckDeviceCapacity(Session& s, std::uint64_t fileSize);
+void CheckProductCode(const CheckState& st, WindowModel& m);
+void CheckDeviceCode(const CheckState& st, WindowModel& m);
+void CheckDeviceCapacity(const CheckState& st, WindowModel& m);
 
 }  // namespace parvex

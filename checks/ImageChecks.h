@@ -2,13 +2,14 @@
 
 // Banner, logo data, end offset and build type.
 
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
-void CheckBannerOffset(Session& s);
-void CheckLogoCharacterData(Session& s);
-void CheckApplicationEndOffset(Session& s);
-void CheckFinalRomBuild(Session& s);
+void CheckBannerOffset(const CheckState& st, WindowModel& m);
+void CheckLogoCharacterData(const CheckState& st, WindowModel& m);
+void CheckApplicationEndOffset(const CheckState& st, WindowModel& m);
+void CheckFinalRomBuild(const CheckState& st, WindowModel& m);
 
 }  // namespace parvex

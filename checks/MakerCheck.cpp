@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checks/MakerList.h"
+#include "core/SideFiles.h"
 #include "core/Findings.h"
 
 namespace parvex {
@@ -17,6 +18,16 @@ constexpr std::size_t kCodeLength = 2;
 bool isListSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool inCodeRange(std::uint8_t b) { return b >= 0x30 && b <= 0x5A; }
+
+// A code text of up to two characters as one number: equal texts give equal numbers, and the bytes
+// after a NUL do not count.
+template <std::size_t N>
+std::uint16_t codeValue(const std::array<std::uint8_t, N>& text) {
+    static_assert(N >= 3);
+    const std::uint8_t first = text[0];
+    const std::uint8_t second = first == 0 ? std::uint8_t{0} : text[1];
+    return static_cast<std::uint16_t>(first | second << 8);
+}
 
 // Keeps only the first word of the English name; a text without any word stays as it was read.
 void keepFirstWord(std::array<std::uint8_t, 60>& name) {
@@ -36,9 +47,7 @@ void showNoData(WindowModel& m) {
 }
 
 // Reads the names of the line whose code matched; the reader stands just after the code.
-void readMatchingLine(Session& s, ListReader& reader, ImageFile& list) {
-    CheckState& st = s.state;
-    WindowModel& m = s.model;
+void readMatchingLine(CheckState& st, WindowModel& m, ListReader& reader, ImageFile& list) {
     int placeholders = 0;
 
     reader.get();  // the separator, never examined
@@ -68,9 +77,7 @@ void readMatchingLine(Session& s, ListReader& reader, ImageFile& list) {
     m.setText(Field::Maker, decodeName(stored, detectEncoding(list)));
 }
 
-void lookUpMaker(Session& s, ImageFile& list) {
-    CheckState& st = s.state;
-    WindowModel& m = s.model;
+void lookUpMaker(CheckState& st, WindowModel& m, ImageFile& list) {
     ListReader reader(list);
     for (;;) {
         std::array<std::uint8_t, kCodeLength + 1> code{};
@@ -78,7 +85,7 @@ void lookUpMaker(Session& s, ImageFile& list) {
         m.setText(Field::Edit1, bufferText(st.Maker_Chars));
         m.setText(Field::Edit2, bufferText(code));
         // At the end of the file no code was read, and nothing matches it.
-        if (got > 0 && m.text(Field::Edit1) == m.text(Field::Edit2)) return readMatchingLine(s, reader, list);
+        if (got > 0 && codeValue(st.Maker_Chars) == codeValue(code)) return readMatchingLine(st, m, reader, list);
 
         const std::size_t skipped = reader.getLine(st.Maker_Line.data(), kSkippedLineMax);
         st.Maker_Line[skipped] = 0;
@@ -89,10 +96,8 @@ void lookUpMaker(Session& s, ImageFile& list) {
 }  // namespace
 
 // Guards the maker code, header 0x010-0x011, and shows the maker's name from the maker list beside
-// the program.
-void CheckMakerCode(Session& s) {
-    CheckState& st = s.state;
-    WindowModel& m = s.model;
+// the program. Writes the maker list buffers of the state.
+void CheckMakerCode(CheckState& st, WindowModel& m) {
     m.setText(Field::Edit6, st.Program_Dir);
 
     const std::uint8_t b0 = st.u8(kMakerCode);
@@ -106,13 +111,13 @@ void CheckMakerCode(Session& s) {
     m.setVisible(Field::Maker, true);
     st.Maker_Name.fill(0);
     st.Maker_Name2.fill(' ');
-    lookUpMaker(s, *list);
+    lookUpMaker(st, m, *list);
 }
 
 // The language switch shows the stored Japanese name again before the list is read anew.
-void ShowMakerName(Session& s) {
-    const std::string stored = bufferText(s.state.Maker_Name);
-    s.model.setText(Field::Maker, decodeName(stored, guessEncoding(stored)));
+void ShowMakerName(const CheckState& st, WindowModel& m) {
+    const std::string stored = bufferText(st.Maker_Name);
+    m.setText(Field::Maker, decodeName(stored, guessEncoding(stored)));
 }
 
 }  // namespace parvex

@@ -2,11 +2,13 @@
 
 // Maker code check and the maker list Dorclic.txt.
 
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
-void CheckMakerCode(Session& s);
-void ShowMakerName(Session& s);
+// Writes the maker list buffers (Maker_Name, Maker_Name2, Maker_Line) of the state.
+void CheckMakerCode(CheckState& st, WindowModel& m);
+void ShowMakerName(const CheckState& st, WindowModel& m);
 
 }  // namespace parvex

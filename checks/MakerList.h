@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Format.h"
 #include "core/ImageFile.h"
 
 namespace parvex {
@@ -53,13 +54,5 @@ ListEncoding guessEncoding(std::string_view stored);
 // A name as stored, made fit for display in UTF-8: bytes that form no character become U+FFFD and a
 // character cut short at the end is dropped.
 std::string decodeName(std::string_view stored, ListEncoding encoding);
-
-// The text of a NUL-terminated buffer; a buffer with no NUL gives all of its bytes.
-template <std::size_t N>
-std::string bufferText(const std::array<std::uint8_t, N>& buffer) {
-    std::size_t n = 0;
-    while (n < N && buffer[n] != 0) ++n;
-    return std::string(reinterpret_cast<const char*>(buffer.data()), n);
-}
 
 }  // namespace parvex

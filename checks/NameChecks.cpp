@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/Findings.h"
+#include "core/Format.h"
 
 namespace parvex {
 namespace {
@@ -30,40 +31,39 @@ std::string oneChar(std::uint8_t b) { return b == 0 ? std::string() : std::strin
 }  // namespace
 
 // Guards the submission file name: "Q", the game code of header 0x00C-0x00F, two version characters
-// and ".SRL".
-void CheckFileName(Session& s) {
-    WindowModel& m = s.model;
+// and ".SRL". Returns the release character (the name's sixth byte), 0 when there is none.
+std::uint8_t CheckFileName(const std::string& fileName, const CheckState& st, WindowModel& m) {
     setListText(m, Msg::NoInconsistencies);
 
-    const auto slash = s.fileName.find_last_of('/');
+    const auto slash = fileName.find_last_of('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     std::array<std::uint8_t, kNameBufferSize> c{};
     // The last byte stays 00H whatever the name's length: a longer component is cut, never copied past.
-    const std::size_t len = std::min(s.fileName.size() - start, c.size() - 1);
-    std::copy_n(s.fileName.begin() + static_cast<std::ptrdiff_t>(start), len, c.begin());
+    const std::size_t len = std::min(fileName.size() - start, c.size() - 1);
+    std::copy_n(fileName.begin() + static_cast<std::ptrdiff_t>(start), len, c.begin());
 
     m.setText(Field::Remaster_Ver, oneChar(c[5]));
     m.setText(Field::Submission_Ver, oneChar(c[6]));
 
-    const CheckState& st = s.state;
     bool codeMatches = true;
     for (std::size_t i = 0; i < 4; ++i) codeMatches = codeMatches && nameMatches(c[1 + i], st.u8(kGameCode + i));
     const bool valid = c[0] == 'Q' && codeMatches && inRange(c[5], 0x30, 0x5A) && inRange(c[6], 0x30, 0x5A) &&
                        c[7] == '.' && c[8] == 'S' && c[9] == 'R' && c[10] == 'L' && c[11] == 0;
-    if (valid) return;
+    if (valid) return c[5];
 
     const bool lowerCase = std::any_of(c.begin(), c.begin() + 5, isLower) || c[8] == 's' || c[9] == 'r' ||
                            c[10] == 'l';
     addFinding(m, lowerCase ? Msg::FileNameCaps : Msg::FileNameFormat, {Field::File_Name});
+    return c[5];
 }
 
 // Guards the character set and 00H padding of the game title, header 0x000-0x00B.
-void CheckGameTitle(Session& s) {
+void CheckGameTitle(const CheckState& st, WindowModel& m) {
     enum class Verdict { None, Space, BadCode, Padding };
     Verdict verdict = Verdict::None;
     bool zeroSeen = false;
     for (std::size_t i = 0; i < 12; ++i) {
-        const std::uint8_t b = s.state.u8(kGameTitle + i);
+        const std::uint8_t b = st.u8(kGameTitle + i);
         if (inRange(b, 0x20, 0x5F)) {
             if (zeroSeen) verdict = Verdict::Space;
         } else if (b == 0) {
@@ -72,22 +72,23 @@ void CheckGameTitle(Session& s) {
             verdict = Verdict::BadCode;
         }
     }
-    if (verdict == Verdict::None && s.state.u8(kGameTitle + 11) == 0x20) verdict = Verdict::Padding;
+    if (verdict == Verdict::None && st.u8(kGameTitle + 11) == 0x20) verdict = Verdict::Padding;
     if (verdict == Verdict::None) return;
 
     const Msg msg = verdict == Verdict::BadCode ? Msg::TitleBadCode
                     : verdict == Verdict::Space ? Msg::TitleSpace
                                                 : Msg::TitlePadding;
-    addFinding(s.model, msg, {Field::Title_Code, Field::Game_Title});
+    addFinding(m, msg, {Field::Title_Code, Field::Game_Title});
 }
 
-// Guards the game code, header 0x00C-0x00F: its character set and the SDK's default code.
-void CheckGameCode(Session& s) {
+// Guards the game code, header 0x00C-0x00F: its character set and the SDK's default code (judged on
+// the code as read as text, so a NUL or line feed inside it never matches).
+void CheckGameCode(const CheckState& st, WindowModel& m) {
     bool bad = false;
-    for (std::size_t i = 0; i < 4; ++i) bad = bad || !inRange(s.state.u8(kGameCode + i), 0x30, 0x5F);
-    if (s.model.text(Field::Initial_Code) == kSdkDefaultGameCode)
-        addFinding(s.model, Msg::GameCodeDefault, {Field::Initial_Code});
-    if (bad) addFinding(s.model, Msg::GameCodeBad, {Field::Initial_Code, Field::Game_Code});
+    for (std::size_t i = 0; i < 4; ++i) bad = bad || !inRange(st.u8(kGameCode + i), 0x30, 0x5F);
+    if (bufferText(st.Game_Code_Chars) == kSdkDefaultGameCode)
+        addFinding(m, Msg::GameCodeDefault, {Field::Initial_Code});
+    if (bad) addFinding(m, Msg::GameCodeBad, {Field::Initial_Code, Field::Game_Code});
 }
 
 }  // namespace parvex

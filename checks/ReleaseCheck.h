@@ -2,10 +2,11 @@
 
 // Release version check.
 
-#include "run/Session.h"
+#include "core/CheckState.h"
+#include "core/WindowModel.h"
 
 namespace parvex {
 
-void CheckReleaseVersion(Session& s);
+void CheckReleaseVersion(const CheckState& st, WindowModel& m);
 
 }  // namespace parvex

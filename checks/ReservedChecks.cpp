@@ -7,9 +7,6 @@
 namespace parvex {
 namespace {
 
-constexpr const char* kOk = "OK";
-constexpr const char* kError = "Error";
-
 constexpr std::uint8_t kChineseFlag = 0x80;
 constexpr std::uint8_t kKoreanFlag = 0x40;
 constexpr std::uint8_t kSpeedTypeUnset = 0x40;
@@ -25,9 +22,9 @@ bool allZero(const CheckState& st, std::size_t first, std::size_t last) {
     return std::all_of(begin, end, [](std::uint8_t b) { return b == 0; });
 }
 
-void flagArea1(Session& s, Msg m) {
-    s.model.setText(Field::R_Area1, kError);
-    addFinding(s.model, m, {Field::R_Area1});
+void flagArea1(WindowModel& m, Msg message) {
+    m.setText(Field::R_Area1, textOf(m, Msg::VerdictError));
+    addFinding(m, message, {Field::R_Area1});
 }
 
 // The region byte is compared whole: only 'C' and 'K' (upper case) ask for a flag.
@@ -50,31 +47,31 @@ std::optional<Msg> regionFault(std::uint8_t lastCodeChar, std::uint8_t region) {
 }  // namespace
 
 // Reserved bytes 0x015-0x01C must be zero; region byte 0x01D must fit the game code's last letter (0x00F).
-void CheckReservedAndRegionFlags(Session& s) {
-    s.model.setText(Field::R_Area1, kOk);
-    if (!allZero(s.state, kReservedArea1, kReservedArea1Last)) flagArea1(s, Msg::Reserved015);
-    if (const auto fault = regionFault(s.state.u8(kGameCodeLast), s.state.u8(kRegionFlags)))
-        flagArea1(s, *fault);
+void CheckReservedAndRegionFlags(const CheckState& st, WindowModel& m) {
+    m.setText(Field::R_Area1, textOf(m, Msg::VerdictOk));
+    if (!allZero(st, kReservedArea1, kReservedArea1Last)) flagArea1(m, Msg::Reserved015);
+    if (const auto fault = regionFault(st.u8(kGameCodeLast), st.u8(kRegionFlags)))
+        flagArea1(m, *fault);
 }
 
 // The ROM speed type byte 0x01F must be left at 00h.
-void CheckRomSpeedType(Session& s) {
-    s.model.setText(Field::R_Area2, kOk);
-    const std::uint8_t speed = s.state.u8(kRomSpeedType);
+void CheckRomSpeedType(const CheckState& st, WindowModel& m) {
+    m.setText(Field::R_Area2, textOf(m, Msg::VerdictOk));
+    const std::uint8_t speed = st.u8(kRomSpeedType);
     if (speed == 0x00) return;
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(speed));
-    s.model.setText(Field::R_Area2, text);
-    addFinding(s.model, speed == kSpeedTypeUnset ? Msg::SpeedTypeNotSet : Msg::SpeedTypeUnexpected,
+    m.setText(Field::R_Area2, text);
+    addFinding(m, speed == kSpeedTypeUnset ? Msg::SpeedTypeNotSet : Msg::SpeedTypeUnexpected,
                {Field::R_Area2});
 }
 
 // A reserved header range [first, last] must be all zero.
-void CheckReservedRange(Session& s, std::size_t first, std::size_t last, Field box, Msg message) {
-    s.model.setText(box, kOk);
-    if (allZero(s.state, first, last)) return;
-    s.model.setText(box, kError);
-    addFinding(s.model, message, {box});
+void CheckReservedRange(const CheckState& st, WindowModel& m, const ReservedRange& range) {
+    m.setText(range.box, textOf(m, Msg::VerdictOk));
+    if (allZero(st, range.first, range.last)) return;
+    m.setText(range.box, textOf(m, Msg::VerdictError));
+    addFinding(m, range.message, {range.box});
 }
 
 }  // namespace parvex

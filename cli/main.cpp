@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "core/Version.h"
 #include "run/Report.h"
 #include "run/Session.h"
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, 1000));
     app.add_option("--side-dir", sideDir, "Where Dorclic.txt and ferin.ini are looked for");
     app.add_option("FILE", files, "Images to check")->required();
-    app.set_version_flag("--version", "parvex-check 1.26");
+    app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/RomHeader.h"
@@ -27,7 +28,19 @@ struct CheckState {
     // Where the side files are looked for; a full path, never made the current directory.
     std::string Program_Dir;
 
+    // Typed values that one step of a run hands to a later one (the boxes only render them).
+    // The game code read as text at 0x00C; emptied at the start of every run, as Initial_Code is.
+    std::array<std::uint8_t, 5> Game_Code_Chars{};
+    // The release character of the file name (its sixth byte), 0 when it has none.
+    std::uint8_t Release_Char = 0;
+    // The stored checksums as the run read them (0x06C and 0x15E); none before the first read.
+    std::optional<std::uint16_t> Secure_Crc_Stored;
+    std::optional<std::uint16_t> Header_Crc_Stored;
+    // The Segment3 CRC this run computed; none until it has been computed.
+    std::optional<std::uint16_t> Segment3_Crc;
+
     std::uint8_t u8(std::size_t offset) const { return Header[offset]; }
+    std::uint16_t le16(std::size_t offset) const { return readLe16(Header, offset); }
     std::uint32_t le32(std::size_t offset) const { return readLe32(Header, offset); }
 };
 

@@ -1,5 +1,7 @@
 #include "core/Findings.h"
 
+#include "core/Version.h"
+
 namespace parvex {
 namespace {
 

@@ -26,4 +26,16 @@ std::string hex2(std::uint8_t value) { return hexBytes({&value, 1}); }
 
 std::string decimal(std::uint64_t value) { return std::to_string(value); }
 
+std::string plainCaption(std::string_view caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (i + 1 == caption.size()) break;
+            ++i;
+        }
+        out += caption[i];
+    }
+    return out;
+}
+
 }  // namespace parvex

@@ -1,5 +1,7 @@
 #include "core/WindowModel.h"
 
+#include <algorithm>
+
 namespace parvex {
 namespace {
 
@@ -8,10 +10,11 @@ struct FieldInfo {
     std::string_view text;
     Colour colour;
     bool visible;
+    RunReset reset;
 };
 
 constexpr FieldInfo kFieldInfo[] = {
-#define PARVEX_FIELD(name, text, colour, visible) {#name, text, Colour::colour, visible},
+#define PARVEX_FIELD(name, text, colour, visible, reset) {#name, text, Colour::colour, visible, RunReset::reset},
 #include "core/Fields.def"
 #undef PARVEX_FIELD
 };
@@ -30,9 +33,25 @@ constexpr ControlInfo kControlInfo[] = {
 #undef PARVEX_CONTROL
 };
 
+struct MenuInfo {
+    std::string_view name;
+    std::string_view caption;
+};
+
+constexpr MenuInfo kMenuInfo[] = {
+#define PARVEX_MENU(name, caption) {#name, caption},
+#include "core/Menus.def"
+#undef PARVEX_MENU
+};
+
 }  // namespace
 
+std::string_view menuName(Menu m) { return kMenuInfo[static_cast<std::size_t>(m)].name; }
+std::string_view menuCaption(Menu m) { return kMenuInfo[static_cast<std::size_t>(m)].caption; }
+
 std::string_view fieldName(Field f) { return kFieldInfo[static_cast<std::size_t>(f)].name; }
+
+RunReset runReset(Field f) { return kFieldInfo[static_cast<std::size_t>(f)].reset; }
 
 std::optional<Field> fieldByName(std::string_view name) {
     for (std::size_t i = 0; i < kFieldCount; ++i)
@@ -114,15 +133,33 @@ WindowModel::WindowModel() {
         m_controls[i].hint = kControlInfo[i].hint;
         m_controls[i].visible = kControlInfo[i].visible;
     }
-    control(Control::SDK_ListView).column1 = "TAVRO-SDK Version";
-    control(Control::Middleware_ListView).column1 = "Development";
-    control(Control::Middleware_ListView).column2 = "Module Name";
-    control(Control::OpenDialog1).filter = "ZR Program";
+    // Column headings and the filter have no design text of their own: they start in English.
+    for (const LanguageText& t : languageTexts())
+        if (t.property != Property::Caption && t.property != Property::Hint) control(t.control)[t.property] = t.english;
 }
 
-Language WindowModel::language() const {
-    return control(Control::LBtn).caption == kEnglishModeCaption ? Language::English
-                                                                  : Language::Japanese;
+void WindowModel::resetFieldsForRun() {
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const RunReset reset = kFieldInfo[i].reset;
+        if (reset == RunReset::Clear || reset == RunReset::Text) m_fields[i].text.clear();
+        if (reset == RunReset::Clear || reset == RunReset::Black) m_fields[i].colour = Colour::Black;
+    }
+}
+
+std::span<const LanguageText> languageTexts() {
+    static constexpr LanguageText kTexts[] = {
+#define PARVEX_TEXT(control, property, en, ja) {Control::control, Property::property, en, ja},
+#include "core/LanguageTable.def"
+#undef PARVEX_TEXT
+    };
+    return kTexts;
+}
+
+std::vector<Control> languageTableControls() {
+    std::vector<Control> controls;
+    for (const LanguageText& t : languageTexts())
+        if (std::find(controls.begin(), controls.end(), t.control) == controls.end()) controls.push_back(t.control);
+    return controls;
 }
 
 std::optional<Colour> sdkRowColour(const SdkRow& row) {

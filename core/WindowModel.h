@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,7 @@ namespace parvex {
 enum class Colour { Black, Red, Blue };
 
 enum class Field {
-#define PARVEX_FIELD(name, text, colour, visible) name,
+#define PARVEX_FIELD(name, text, colour, visible, reset) name,
 #include "core/Fields.def"
 #undef PARVEX_FIELD
 };
@@ -26,10 +27,19 @@ enum class Control {
 #undef PARVEX_CONTROL
 };
 
+enum class Menu {
+#define PARVEX_MENU(name, caption) name,
+#include "core/Menus.def"
+#undef PARVEX_MENU
+};
+
+std::string_view menuName(Menu m);
+std::string_view menuCaption(Menu m);
+
 enum class Property { Caption, Hint, Column1, Column2, Filter };
 
 inline constexpr std::size_t kFieldCount = 0
-#define PARVEX_FIELD(name, text, colour, visible) +1
+#define PARVEX_FIELD(name, text, colour, visible, reset) +1
 #include "core/Fields.def"
 #undef PARVEX_FIELD
     ;
@@ -40,7 +50,11 @@ inline constexpr std::size_t kControlCount = 0
 #undef PARVEX_CONTROL
     ;
 
+// What the start of a check run does to a box.
+enum class RunReset { Keep, Clear, Black, Text };
+
 std::string_view fieldName(Field f);
+RunReset runReset(Field f);
 std::optional<Field> fieldByName(std::string_view name);
 std::string_view controlName(Control c);
 std::optional<Control> controlByName(std::string_view name);
@@ -113,8 +127,12 @@ public:
     ControlTexts& control(Control c) { return m_controls[static_cast<std::size_t>(c)]; }
     const ControlTexts& control(Control c) const { return m_controls[static_cast<std::size_t>(c)]; }
 
-    // English exactly when LBtn's caption is "->Japanese"; read afresh every time.
-    Language language() const;
+    // The language every message is chosen in; LBtn's caption renders it ("->Japanese" in English).
+    Language language() const { return m_language; }
+    void setLanguage(Language lang) { m_language = lang; }
+
+    // The boxes' part of a run's reset, as the field table's reset column says.
+    void resetFieldsForRun();
 
     MessageList messages;
     std::vector<SdkRow> sdkRows;
@@ -124,7 +142,21 @@ public:
 private:
     std::array<DisplayField, kFieldCount> m_fields;
     std::array<ControlTexts, kControlCount> m_controls;
+    Language m_language = Language::English;
 };
+
+// One text the language switch sets: control, property, English, Japanese.
+struct LanguageText {
+    Control control;
+    Property property;
+    const char* english;
+    const char* japanese;
+};
+
+// Every bilingual control text, in the order the switch sets them.
+std::span<const LanguageText> languageTexts();
+// The controls whose texts the language switch sets, each once, in the switch's order.
+std::vector<Control> languageTableControls();
 
 // Row colours of the two build lists: nullopt means the list's own font colour.
 std::optional<Colour> sdkRowColour(const SdkRow& row);

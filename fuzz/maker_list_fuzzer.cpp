@@ -10,6 +10,7 @@
 #include "checks/MakerCheck.h"
 #include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
+#include "run/Steps.h"
 
 namespace {
 
@@ -55,12 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Session s(dir);
         s.state.Run_Started = 1;  // as after a run, so the switch looks the code up again
         setMakerCode(s, code[i][0], code[i][1]);
-        CheckMakerCode(s);
+        runStep(s, Step::CheckMakerCode);
         expectShownName(s);
         s.switchLanguage();
         if (s.model.language() != Language::Japanese) __builtin_trap();
         expectShownName(s);
-        CheckMakerCode(s);
+        runStep(s, Step::CheckMakerCode);
         expectShownName(s);
     }
     return 0;

@@ -19,6 +19,7 @@
 #include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
 #include "tests/buildinfo/MarkerReference.h"
+#include "run/Steps.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!file) std::abort();
         MarkerScanResult found = scanMarkers(*file, image.size(), path, MarkerScanKinds::Both, blockSize);
         s.model.sdkRows = std::move(found.sdkRows);
-        publishMiddlewareScan(s, std::move(found.middleware));
+        if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
         if (!sameOutcome(outcomeOf(s), want)) __builtin_trap();
     }
     {
@@ -133,8 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         prepare(s, image.size());
         auto file = ImageFile::open(imagePath());
         if (!file) std::abort();
-        ScanSdkMarkers(s, *file);
-        ScanMiddlewareMarkers(s, *file);
+        runStep(s, Step::ScanSdkMarkers, file);
+        runStep(s, Step::ScanMiddlewareMarkers, file);
         if (!sameOutcome(outcomeOf(s), want)) __builtin_trap();
     }
     return 0;

@@ -1,5 +1,8 @@
 #include "run/Report.h"
 
+#include "core/Format.h"
+#include "core/Version.h"
+
 #include <optional>
 #include <vector>
 
@@ -68,17 +71,6 @@ std::size_t displayWidth(const std::string& s) {
 std::string pad(const std::string& s, std::size_t width) {
     const std::size_t w = displayWidth(s);
     return w >= width ? s + " " : s + std::string(width - w, ' ');
-}
-
-// Captions carry mnemonics: "&&" is a plain ampersand, a lone '&' marks the next letter.
-std::string plainCaption(const std::string& caption) {
-    std::string out;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-        else if (caption[i] == '&') continue;
-        out += caption[i];
-    }
-    return out;
 }
 
 constexpr const char* kRed = "\x1b[31m";
@@ -197,7 +189,7 @@ nlohmann::json renderJson(const Session& session, const std::string& path) {
 }
 
 std::string renderJsonDocument(const nlohmann::json& runs) {
-    const nlohmann::json doc = {{"program", "ZR PARVEX"}, {"version", "1.26"}, {"runs", runs}};
+    const nlohmann::json doc = {{"program", kProgramName}, {"version", kProgramVersion}, {"runs", runs}};
     return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 

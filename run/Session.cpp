@@ -8,15 +8,6 @@
 
 namespace parvex {
 
-std::string sidePath(const std::string& dir, const char* name) {
-    if (dir.empty()) return name;
-    return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-bool sideFilePresent(const std::string& dir, const char* name) {
-    return ImageFile::open(sidePath(dir, name)).has_value();
-}
-
 Session::Session(std::string programDir) {
     state.Program_Dir = std::move(programDir);
     setListText(model, Msg::VersionBanner);
@@ -46,7 +37,7 @@ void Session::computeFileCrc() {
 }
 
 std::string Session::aboutCaption() const {
-    return model.control(Control::VersionBtn).caption == "Version" ? "Version" : "バージョン情報";
+    return textOf(model, Msg::AboutCaption);
 }
 
 }  // namespace parvex

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <any>
 #include <string>
 #include <vector>
 
+#include "buildinfo/MarkerScan.h"
 #include "core/CheckState.h"
 #include "core/ImageFile.h"
+#include "core/SideFiles.h"
 #include "core/WindowModel.h"
 
 namespace parvex {
@@ -21,7 +22,7 @@ public:
     // command-line argument).
     void load(std::string path);
 
-    // The check run on the current file name.
+    // The check run on the current file name: every step of the step table that the run makes.
     void run();
 
     // Flips every bilingual text and, once any run has started, rebuilds the message list.
@@ -38,21 +39,12 @@ public:
     std::string fileName;
     // Whether the latest run could not open its file (the front ends' exit status needs it).
     bool lastOpenFailed = false;
-    // What one step of a run hands to a later step of the same run (the marker scans share one
-    // pass over the image); emptied at the start of every run.
-    std::any runCarry;
+    // The middleware markers the SDK scan collected in its pass, for the middleware step of the same
+    // run; emptied at the start of every run.
+    std::optional<MiddlewareScan> collectedMiddleware;
     // Where the long reads of run() and computeFileCrc() report progress and look for a cancel;
     // null for none. Owned by the caller.
     ReadProgress* progress = nullptr;
 };
-
-// The controls whose texts the language switch sets, each once, in the switch's order.
-std::vector<Control> languageTableControls();
-
-// True when a side file of this name can be opened for reading as a regular file in dir.
-bool sideFilePresent(const std::string& dir, const char* name);
-
-// The side-file directory joined with a name, without changing the current directory.
-std::string sidePath(const std::string& dir, const char* name);
 
 }  // namespace parvex

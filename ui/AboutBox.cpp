@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/Findings.h"
+#include "core/Version.h"
 #include "core/WindowModel.h"
 #include "ui/Fonts.h"
 #include "ui/QtConvert.h"
@@ -22,7 +24,7 @@ TfAbout::TfAbout(QWidget* parent) : QDialog(parent) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setGeometry(16, 8, 289, 100);
 
-    auto* name = new QLabel(QStringLiteral("  ZR PARVEX"), panel);
+    auto* name = new QLabel(QStringLiteral("  ") + qtText(kProgramName), panel);
     name->setObjectName(QStringLiteral("Label3"));
     name->setFont(designFont(16, FontPitch::Proportional));
     QPalette blue = name->palette();
@@ -31,13 +33,13 @@ TfAbout::TfAbout(QWidget* parent) : QDialog(parent) {
     name->move(32, 8);
     name->adjustSize();
 
-    auto* version = new QLabel(QStringLiteral("Version 1.26"), panel);
+    auto* version = new QLabel(QStringLiteral("Version ") + qtText(kProgramVersion), panel);
     version->setObjectName(QStringLiteral("V_Label"));
     version->setFont(designFont(13, FontPitch::Proportional, FontWeight::Bold));
     version->move(104, 32);
     version->adjustSize();
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(qtText(firstCopy(Msg::VerdictOk, Language::English)), this);
     ok->setObjectName(QStringLiteral("bOK"));
     ok->setGeometry(128, 120, 75, 25);
     ok->setDefault(true);

@@ -212,19 +212,21 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
 }
 
 void TForm1::buildMenu() {
+    const auto text = [](Menu m) { return qtText(menuCaption(m)); };
+    const auto name = [](Menu m) { return qtText(menuName(m)); };
     m_menu = new QMenuBar(this);
     m_menu->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = m_menu->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File1"));
-    QAction* load = file->addAction(QStringLiteral("&Load"), this, &TForm1::loadCommand);
-    load->setObjectName(QStringLiteral("Load1"));
+    QMenu* file = m_menu->addMenu(text(Menu::File1));
+    file->setObjectName(name(Menu::File1));
+    QAction* load = file->addAction(text(Menu::Load1), this, &TForm1::loadCommand);
+    load->setObjectName(name(Menu::Load1));
     file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
-    exit->setObjectName(QStringLiteral("Exit1"));
-    QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("Help1"));
-    QAction* about = help->addAction(QStringLiteral("&About"), this, &TForm1::aboutCommand);
-    about->setObjectName(QStringLiteral("About1"));
+    QAction* exit = file->addAction(text(Menu::Exit1), this, &QWidget::close);
+    exit->setObjectName(name(Menu::Exit1));
+    QMenu* help = m_menu->addMenu(text(Menu::Help1));
+    help->setObjectName(name(Menu::Help1));
+    QAction* about = help->addAction(text(Menu::About1), this, &TForm1::aboutCommand);
+    about->setObjectName(name(Menu::About1));
     file->menuAction()->setVisible(false);
     help->menuAction()->setVisible(false);
     // Both entries are hidden, so no empty bar is drawn over the client area.

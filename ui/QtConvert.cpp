@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "core/Format.h"
+
 namespace parvex {
 
 QColor qtColour(Colour c) {
@@ -17,17 +19,7 @@ QString qtText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString labelCaption(std::string_view caption) {
-    std::string shown;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 == caption.size()) break;
-            ++i;
-        }
-        shown += caption[i];
-    }
-    return qtText(shown);
-}
+QString labelCaption(std::string_view caption) { return qtText(plainCaption(caption)); }
 
 QString dialogFilter(std::string_view description) { return qtText(description) + QStringLiteral(" (*)"); }
 

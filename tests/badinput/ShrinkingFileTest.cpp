@@ -20,6 +20,7 @@
 #include "tests/buildinfo/MarkerImages.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -85,9 +86,9 @@ TEST_P(ShrinkingTail, VanishedTailBytesCountAsUsed) {
     ShrunkImage image(path, 0x8000000 - GetParam().cut);
     ASSERT_TRUE(image.file);
     Session s = sessionFor(header, image.measured);
-    ScanReservedTail(s, *image.file);
+    runStep(s, Step::ScanReservedTail, image.file);
     EXPECT_EQ(s.state.Tail_Used, GetParam().tailUsed);
-    CheckCapacityLimitation(s);
+    runStep(s, Step::CheckCapacityLimitation);
     EXPECT_EQ(hasLine(s, "The 1GbitROM capacity limitation is not observed."), GetParam().tailUsed != 0);
 }
 
@@ -123,7 +124,7 @@ TEST_P(ShrinkingHalf, OnlyAWholeSecondHalfIsPadding) {
     ShrunkImage shrunk(path, GetParam().keep);
     ASSERT_TRUE(shrunk.file);
     Session s = sessionFor(image, shrunk.measured);
-    ScanWastedCapacity(s, *shrunk.file);
+    runStep(s, Step::ScanWastedCapacity, shrunk.file);
     EXPECT_EQ(s.state.Half_Padded, GetParam().halfPadded);
 }
 
@@ -161,8 +162,8 @@ TEST_P(ShrinkingScans, MarkerScansListWhatTheFileStillHolds) {
     Session s{""};
     s.fileName = path;
     test::prepare(s, shrunk.measured);
-    ScanSdkMarkers(s, *shrunk.file);
-    ScanMiddlewareMarkers(s, *shrunk.file);
+    runStep(s, Step::ScanSdkMarkers, shrunk.file);
+    runStep(s, Step::ScanMiddlewareMarkers, shrunk.file);
     const Bytes remaining(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(keep));
     EXPECT_EQ(test::outcomeOf(s), test::referenceOutcome(remaining));
 }
@@ -197,7 +198,7 @@ TEST_P(ShrinkingScans, Segment3AndLogoCrcsUseOnlyWhatIsLeft) {
 
     // Logo bytes the file no longer holds read as zeros, never as an earlier image's bytes.
     Session s{""};
-    ComputeLogoCrc(s, *shrunk.file);
+    runStep(s, Step::ComputeLogoCrc, shrunk.file);
     Bytes logo(image.begin() + kLogoData, image.begin() + kLogoData + kLogoSize);
     for (std::size_t i = 0; i < logo.size(); ++i)
         if (kLogoData + i >= keep) logo[i] = 0;
@@ -207,7 +208,7 @@ TEST_P(ShrinkingScans, Segment3AndLogoCrcsUseOnlyWhatIsLeft) {
     const std::string zeroedPath = dir.write("zeroed.SRL", zeroed);
     auto zeroedFile = ImageFile::open(zeroedPath);
     ASSERT_TRUE(zeroedFile);
-    ComputeLogoCrc(reference, *zeroedFile);
+    runStep(reference, Step::ComputeLogoCrc, zeroedFile);
     EXPECT_EQ(s.model.text(Field::logo_CRC_test), reference.model.text(Field::logo_CRC_test));
 }
 

@@ -16,6 +16,7 @@
 #include "core/ImageFile.h"
 #include "run/Session.h"
 #include "tests/support/TempDir.h"
+#include "run/Steps.h"
 
 namespace parvex::test {
 
@@ -105,8 +106,8 @@ inline ScanOutcome scanOutcome(const Bytes& image) {
     auto file = ImageFile::open(s.fileName);
     EXPECT_TRUE(file.has_value());
     if (!file) return {};
-    ScanSdkMarkers(s, *file);
-    ScanMiddlewareMarkers(s, *file);
+    runStep(s, Step::ScanSdkMarkers, file);
+    runStep(s, Step::ScanMiddlewareMarkers, file);
     return outcomeOf(s);
 }
 
@@ -120,7 +121,7 @@ inline ScanOutcome pathOutcome(const std::string& path, std::uint64_t size, Mark
     if (!file) return {};
     MarkerScanResult found = scanMarkers(*file, size, searchPath, MarkerScanKinds::Both, blockSize);
     s.model.sdkRows = std::move(found.sdkRows);
-    publishMiddlewareScan(s, std::move(found.middleware));
+    if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
     return outcomeOf(s);
 }
 

@@ -8,6 +8,7 @@
 #include "MarkerImages.h"
 #include "core/Findings.h"
 #include "tools/SampleImage.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -269,8 +270,8 @@ TEST_P(NonFinalTable, FlagAndColour) {
     s.state.Final_Build = 1;
     auto file = ImageFile::open(s.fileName);
     ASSERT_TRUE(file);
-    ScanSdkMarkers(s, *file);
-    ScanMiddlewareMarkers(s, *file);
+    runStep(s, Step::ScanSdkMarkers, file);
+    runStep(s, Step::ScanMiddlewareMarkers, file);
     ASSERT_EQ(s.model.middlewareRows.size(), 1u);
     const MiddlewareRow& r = s.model.middlewareRows[0];
     EXPECT_EQ(r.module, row.moduleName);
@@ -316,8 +317,8 @@ TEST(MarkerRowColour, OnlyNonFinalRowsRed) {
     s.state.File_Size = image.size();
     auto file = ImageFile::open(s.fileName);
     ASSERT_TRUE(file);
-    ScanSdkMarkers(s, *file);
-    ScanMiddlewareMarkers(s, *file);
+    runStep(s, Step::ScanSdkMarkers, file);
+    runStep(s, Step::ScanMiddlewareMarkers, file);
     ASSERT_EQ(s.model.middlewareRows.size(), 3u);
     EXPECT_EQ(middlewareRowColour(s.model, s.model.middlewareRows[0]), std::nullopt);
     EXPECT_EQ(middlewareRowColour(s.model, s.model.middlewareRows[1]), Colour::Red);
@@ -337,7 +338,7 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     test::prepare(sdkOnly, image.size());
     auto file = ImageFile::open(path);
     ASSERT_TRUE(file);
-    ScanSdkMarkers(sdkOnly, *file);
+    runStep(sdkOnly, Step::ScanSdkMarkers, file);
     const auto afterSdk = test::outcomeOf(sdkOnly);
     EXPECT_EQ(afterSdk.sdk, std::vector<std::string>{"4 . 2  RELEASE"});
     EXPECT_TRUE(afterSdk.middleware.empty());
@@ -352,7 +353,7 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     test::prepare(second, other.size());
     auto otherFile = ImageFile::open(second.fileName);
     ASSERT_TRUE(otherFile);
-    ScanMiddlewareMarkers(second, *otherFile);
+    runStep(second, Step::ScanMiddlewareMarkers, otherFile);
     const auto afterOther = test::outcomeOf(second);
     EXPECT_TRUE(afterOther.sdk.empty());
     EXPECT_EQ(afterOther.middleware, std::vector<std::string>{"ACME|SOUNDLIB"});
@@ -361,7 +362,7 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     Session mwOnly{dir.path().string()};
     mwOnly.fileName = path;
     test::prepare(mwOnly, image.size());
-    ScanMiddlewareMarkers(mwOnly, *file);
+    runStep(mwOnly, Step::ScanMiddlewareMarkers, file);
     const auto afterMw = test::outcomeOf(mwOnly);
     EXPECT_TRUE(afterMw.sdk.empty());
     EXPECT_EQ(afterMw.middleware, std::vector<std::string>{"VELTRANE|KELBO"});

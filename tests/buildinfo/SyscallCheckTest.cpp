@@ -9,6 +9,7 @@
 #include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -37,7 +38,7 @@ TEST_P(SyscallTable, Verdict) {
     const SyscallRow& row = GetParam();
     Session s{"/nonexistent"};
     if (row.at >= 0) s.state.Syscall_Text[static_cast<std::size_t>(row.at)] = row.value;
-    CheckSystemCallLibrary(s);
+    runStep(s, Step::CheckSystemCallLibrary);
     EXPECT_EQ(s.model.text(Field::libsyscall), row.defaultVersion ? "SDK Version" : "Security Version");
     EXPECT_EQ(s.model.field(Field::libsyscall).colour, row.defaultVersion ? Colour::Red : Colour::Black);
     const std::vector<std::string> expected =
@@ -52,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SyscallTable, testing::ValuesIn(kRows),
 TEST(SystemCallLibrary, JapaneseFindingKeepsEnglishBoxText) {
     Session s{"/nonexistent"};
     s.switchLanguage();
-    CheckSystemCallLibrary(s);
+    runStep(s, Step::CheckSystemCallLibrary);
     EXPECT_EQ(s.model.text(Field::libsyscall), "SDK Version");
     EXPECT_EQ(lines(s), std::vector<std::string>{"システムコールライブラリがSDKデフォルトバージョンです。"});
 }

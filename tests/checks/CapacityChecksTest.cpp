@@ -17,6 +17,7 @@
 #include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -145,7 +146,7 @@ std::uint32_t scanTail(const std::string& path, std::uint8_t code, std::uint64_t
     auto file = ImageFile::open(path);
     EXPECT_TRUE(file);
     if (!file) return 0xFFFFFFFF;
-    ScanReservedTail(s, *file);
+    runStep(s, Step::ScanReservedTail, file);
     return s.state.Tail_Used;
 }
 
@@ -154,7 +155,7 @@ std::uint32_t scanHalf(const std::string& path, std::uint8_t code, std::uint64_t
     auto file = ImageFile::open(path);
     EXPECT_TRUE(file);
     if (!file) return 0xFFFFFFFF;
-    ScanWastedCapacity(s, *file);
+    runStep(s, Step::ScanWastedCapacity, file);
     return s.state.Half_Padded;
 }
 
@@ -209,7 +210,7 @@ TEST_P(RomControlTable, PatternAndCapacity) {
     // What an earlier image left in the box the run never resets.
     s.model.setText(Field::MROM_Ver, "1");
     s.model.setColour(Field::MROM_Ver, Colour::Blue);
-    CheckRomControlInfo(s);
+    runStep(s, Step::CheckRomControlInfo);
     EXPECT_EQ(s.model.text(Field::MROMctrl), row.ctrl);
     EXPECT_EQ(s.model.field(Field::MROMctrl).colour, row.ctrlRed ? Colour::Red : Colour::Black);
     EXPECT_EQ(s.model.text(Field::MROM_Ver), row.version ? row.version : "");
@@ -228,14 +229,14 @@ TEST(RomControlInfo, JapaneseNamesButEnglishError) {
     s.switchLanguage();
     std::copy(kLow3.begin(), kLow3.end(), s.state.Header.begin() + kRomControlA);
     std::copy(kHighOtp.begin(), kHighOtp.end(), s.state.Header.begin() + kRomControlB);
-    CheckRomControlInfo(s);
+    runStep(s, Step::CheckRomControlInfo);
     EXPECT_EQ(s.model.text(Field::MROMctrl), "ワンタイムPROM");
     std::copy(kLow1.begin(), kLow1.end(), s.state.Header.begin() + kRomControlA);
     std::copy(kHighMask.begin(), kHighMask.end(), s.state.Header.begin() + kRomControlB);
-    CheckRomControlInfo(s);
+    runStep(s, Step::CheckRomControlInfo);
     EXPECT_EQ(s.model.text(Field::MROMctrl), "マスクROM");
     s.state.Header[kRomControlB] = 0;
-    CheckRomControlInfo(s);
+    runStep(s, Step::CheckRomControlInfo);
     EXPECT_EQ(s.model.text(Field::MROMctrl), "Error");
     EXPECT_EQ(lines(s), std::vector<std::string>{"ROMコントロール情報にエラーがあります。"});
 }
@@ -317,10 +318,10 @@ TEST_P(TailTable, FileThatShrankCountsMissingBytesAsUsed) {
     auto file = ImageFile::open(image.path());
     ASSERT_TRUE(file);
     image.resize(c.chip - 100);
-    ScanReservedTail(s, *file);
+    runStep(s, Step::ScanReservedTail, file);
     EXPECT_EQ(s.state.Tail_Used, 100u);
     image.resize(0);
-    ScanReservedTail(s, *file);
+    runStep(s, Step::ScanReservedTail, file);
     EXPECT_EQ(s.state.Tail_Used, c.tail);
 }
 
@@ -350,7 +351,7 @@ TEST_P(LimitationTable, FindingFromStoredCount) {
     const LimitationRow& row = GetParam();
     Session s = sessionFor(static_cast<std::uint8_t>(row.code), 0);
     s.state.Tail_Used = row.used;
-    CheckCapacityLimitation(s);
+    runStep(s, Step::CheckCapacityLimitation);
     EXPECT_EQ(lines(s), texts(s, row.expected));
     EXPECT_EQ(s.model.messages.colour, row.expected.empty() ? Colour::Black : Colour::Red);
 }
@@ -451,10 +452,10 @@ TEST(WastedCapacity, TwoGbitImageThatFitsOneGbitGivesOnlyTheNotice) {
     Session s = sessionFor(0x0B, k2Gbit);
     auto file = ImageFile::open(image.path());
     ASSERT_TRUE(file);
-    ScanReservedTail(s, *file);
-    CheckCapacityLimitation(s);
-    ScanWastedCapacity(s, *file);
-    CheckWastedCapacity(s);
+    runStep(s, Step::ScanReservedTail, file);
+    runStep(s, Step::CheckCapacityLimitation);
+    runStep(s, Step::ScanWastedCapacity, file);
+    runStep(s, Step::CheckWastedCapacity);
     EXPECT_EQ(lines(s), texts(s, {Msg::WastedCapacity}));
     EXPECT_EQ(s.model.field(Field::ROM_Code).colour, Colour::Red);
     EXPECT_EQ(s.model.field(Field::ROM_size).colour, Colour::Red);
@@ -480,7 +481,7 @@ TEST(WastedCapacity, FileThatShrankIsNotUniform) {
         auto file = ImageFile::open(image.path());
         ASSERT_TRUE(file);
         image.resize(left);
-        ScanWastedCapacity(s, *file);
+        runStep(s, Step::ScanWastedCapacity, file);
         EXPECT_EQ(s.state.Half_Padded, 0u) << left;
     }
 }
@@ -530,7 +531,7 @@ TEST_P(NoticeTable, NoticeKeepsListColour) {
     const NoticeRow& row = GetParam();
     Session s = sessionFor(0x07, k128Mbit);
     s.state.Half_Padded = row.padded;
-    CheckWastedCapacity(s);
+    runStep(s, Step::CheckWastedCapacity);
     EXPECT_EQ(lines(s), texts(s, row.fires ? std::vector{Msg::WastedCapacity} : std::vector<Msg>{}));
     EXPECT_EQ(s.model.field(Field::ROM_Code).colour, row.fires ? Colour::Red : Colour::Black);
     EXPECT_EQ(s.model.field(Field::ROM_size).colour, row.fires ? Colour::Red : Colour::Black);

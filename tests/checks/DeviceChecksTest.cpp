@@ -13,6 +13,7 @@
 #include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -30,7 +31,7 @@ Session sessionWith(std::size_t offset, std::uint8_t value) {
 
 TEST(ProductCode, ZeroNamesTheConsoleSilently) {
     Session s = sessionWith(kProductCode, 0x00);
-    CheckProductCode(s);
+    runStep(s, Step::CheckProductCode);
     EXPECT_EQ(s.model.text(Field::ZR_code), "VELTRANE ZR");
     EXPECT_EQ(s.model.field(Field::Product_Code).colour, Colour::Black);
     EXPECT_TRUE(s.model.messages.lines.empty());
@@ -39,7 +40,7 @@ TEST(ProductCode, ZeroNamesTheConsoleSilently) {
 TEST(ProductCode, AnyOtherByteIsAnError) {
     for (int code : {0x01, 0x80, 0xFF}) {
         Session s = sessionWith(kProductCode, static_cast<std::uint8_t>(code));
-        CheckProductCode(s);
+        runStep(s, Step::CheckProductCode);
         EXPECT_EQ(s.model.text(Field::ZR_code), "Error") << code;
         EXPECT_EQ(s.model.field(Field::ZR_code).colour, Colour::Red);
         EXPECT_EQ(s.model.field(Field::Product_Code).colour, Colour::Red);
@@ -50,7 +51,7 @@ TEST(ProductCode, AnyOtherByteIsAnError) {
 
 TEST(DeviceCode, ZeroIsTheNormalDevice) {
     Session s = sessionWith(kDeviceCode, 0x00);
-    CheckDeviceCode(s);
+    runStep(s, Step::CheckDeviceCode);
     EXPECT_EQ(s.model.text(Field::Device_Name), "NORMAL");
     EXPECT_TRUE(s.model.messages.lines.empty());
 }
@@ -58,7 +59,7 @@ TEST(DeviceCode, ZeroIsTheNormalDevice) {
 TEST(DeviceCode, AnyOtherByteIsAnErrorInBothLanguages) {
     Session s = sessionWith(kDeviceCode, 0x01);
     s.switchLanguage();  // Japanese: "Error" stays English, the Finding does not
-    CheckDeviceCode(s);
+    runStep(s, Step::CheckDeviceCode);
     EXPECT_EQ(s.model.text(Field::Device_Name), "Error");
     EXPECT_EQ(s.model.field(Field::Device_Name).colour, Colour::Red);
     EXPECT_EQ(s.model.field(Field::Device_Code).colour, Colour::Red);
@@ -99,7 +100,8 @@ TEST_P(DeviceCapacityTable, ShowsLabelsAndFindings) {
     const CapacityRow& row = GetParam();
     Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(row.code));
     s.state.File_Size = row.size;
-    CheckDeviceCapacity(s, row.size);
+    s.state.File_Size = row.size;
+    runStep(s, Step::CheckDeviceCapacity);
     const bool agrees = row.expected.empty();
     EXPECT_EQ(s.model.text(Field::ROM_size), row.romSize ? row.romSize : "No matching data");
     EXPECT_EQ(s.model.text(Field::ROM), row.rom ? row.rom : "No matching data");
@@ -117,7 +119,8 @@ TEST(DeviceCapacity, EveryCodeAgreesOnlyWithItsOwnSize) {
     for (int code = 0x00; code <= 0x0F; ++code) {
         for (int sized = 0x00; sized <= 0x0F; ++sized) {
             Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(code));
-            CheckDeviceCapacity(s, kMbit << sized);
+            s.state.File_Size = kMbit << sized;
+    runStep(s, Step::CheckDeviceCapacity);
             if (code == sized) {
                 EXPECT_TRUE(lines(s).empty()) << code;
                 EXPECT_EQ(s.model.text(Field::ROM), s.model.text(Field::ROM_size)) << code;
@@ -132,7 +135,8 @@ TEST(DeviceCapacity, EveryCodeAgreesOnlyWithItsOwnSize) {
 TEST(DeviceCapacity, FallbackTextFollowsTheLanguage) {
     Session s = sessionWith(kDeviceCapacity, 0x10);
     s.switchLanguage();
-    CheckDeviceCapacity(s, 1);
+    s.state.File_Size = 1;
+    runStep(s, Step::CheckDeviceCapacity);
     EXPECT_EQ(s.model.text(Field::ROM_size), "該当データなし");
     EXPECT_EQ(s.model.text(Field::ROM), "該当データなし");
     ASSERT_EQ(s.model.messages.lines.size(), 2u);
@@ -152,7 +156,8 @@ TEST(DeviceCapacity, SparseFilesOfTwoAndFourGiB) {
         auto file = ImageFile::open(path);
         ASSERT_TRUE(file);
         Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(code));
-        CheckDeviceCapacity(s, file->size());
+        s.state.File_Size = file->size();
+    runStep(s, Step::CheckDeviceCapacity);
         EXPECT_TRUE(lines(s).empty()) << size;
         EXPECT_EQ(s.model.text(Field::ROM), code == 0x0E ? "16Gbit" : "32Gbit");
     }

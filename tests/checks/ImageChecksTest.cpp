@@ -11,6 +11,7 @@
 #include "core/Findings.h"
 #include "run/Session.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -51,7 +52,7 @@ TEST_P(OffsetTable, BannerOffset) {
     setBytes(s, kBannerOffset, row.bytes);
     s.model.setText(Field::Banner_Offset, "00 00 00 00");
     s.model.setText(Field::Banner_ans, "stale");
-    CheckBannerOffset(s);
+    runStep(s, Step::CheckBannerOffset);
     EXPECT_EQ(s.model.text(Field::Banner_ans), row.fires ? "Error" : "OK");
     EXPECT_EQ(s.model.field(Field::Banner_ans).colour, row.fires ? Colour::Red : Colour::Black);
     EXPECT_EQ(s.model.field(Field::Banner_Offset).colour, row.fires ? Colour::Red : Colour::Black);
@@ -63,7 +64,7 @@ TEST_P(OffsetTable, ApplicationEndOffset) {
     const OffsetRow& row = GetParam();
     Session s = withLogo();
     setBytes(s, kAppEndOffset, row.bytes);
-    CheckApplicationEndOffset(s);
+    runStep(s, Step::CheckApplicationEndOffset);
     EXPECT_EQ(lines(s), texts(s, row.fires ? std::vector{Msg::AppEndNotSet} : std::vector<Msg>{}));
     EXPECT_EQ(s.model.messages.colour, row.fires ? Colour::Red : Colour::Black);
 }
@@ -75,7 +76,7 @@ TEST(BannerOffset, ReadsOnlyItsOwnBytes) {
     Session s = withLogo();
     setBytes(s, kBannerOffset - 4, {1, 1, 1, 1});
     setBytes(s, kBannerOffset + 4, {1, 1, 1, 1});
-    CheckBannerOffset(s);
+    runStep(s, Step::CheckBannerOffset);
     EXPECT_EQ(s.model.text(Field::Banner_ans), "Error");
 }
 
@@ -83,14 +84,14 @@ TEST(ApplicationEndOffset, ReadsOnlyItsOwnBytes) {
     Session s = withLogo();
     setBytes(s, kAppEndOffset - 4, {1, 1, 1, 1});
     setBytes(s, kAppEndOffset + 4, {1, 1, 1, 1});
-    CheckApplicationEndOffset(s);
+    runStep(s, Step::CheckApplicationEndOffset);
     EXPECT_EQ(lines(s), texts(s, {Msg::AppEndNotSet}));
 }
 
 TEST(LogoCharacterData, ReferenceLogoPasses) {
     Session s = withLogo();
     s.model.setText(Field::Char_data, "stale");
-    CheckLogoCharacterData(s);
+    runStep(s, Step::CheckLogoCharacterData);
     EXPECT_EQ(s.model.text(Field::Char_data), "OK");
     EXPECT_EQ(s.model.field(Field::Char_data).colour, Colour::Black);
     EXPECT_TRUE(lines(s).empty());
@@ -100,7 +101,7 @@ TEST(LogoCharacterData, AnySingleDifferingByteFires) {
     for (std::size_t i : {std::size_t{0}, std::size_t{77}, kLogoSize - 1}) {
         Session s = withLogo();
         s.state.Header[kLogoData + i] ^= 0x01;
-        CheckLogoCharacterData(s);
+        runStep(s, Step::CheckLogoCharacterData);
         EXPECT_EQ(s.model.text(Field::Char_data), "Error") << i;
         for (Field f : {Field::Char_data, Field::CRC_logo, Field::logo_CRC_test})
             EXPECT_EQ(s.model.field(f).colour, Colour::Red) << i;
@@ -111,7 +112,7 @@ TEST(LogoCharacterData, AnySingleDifferingByteFires) {
 TEST(LogoCharacterData, AllBytesWrongGiveOneFinding) {
     Session s{"/nonexistent"};
     std::fill(s.state.Header.begin() + kLogoData, s.state.Header.begin() + kLogoData + kLogoSize, 0xA5);
-    CheckLogoCharacterData(s);
+    runStep(s, Step::CheckLogoCharacterData);
     EXPECT_EQ(lines(s).size(), 1u);
 }
 
@@ -119,21 +120,21 @@ TEST(LogoCharacterData, BytesAroundTheLogoDoNotCount) {
     Session s = withLogo();
     s.state.Header[kLogoData - 1] = 0x5A;
     s.state.Header[kLogoData + kLogoSize] = 0x5A;
-    CheckLogoCharacterData(s);
+    runStep(s, Step::CheckLogoCharacterData);
     EXPECT_EQ(s.model.text(Field::Char_data), "OK");
 }
 
 TEST(FinalRomBuild, FlagSetIsSilent) {
     Session s = withLogo();
     s.state.Final_Build = 1;
-    CheckFinalRomBuild(s);
+    runStep(s, Step::CheckFinalRomBuild);
     EXPECT_TRUE(lines(s).empty());
 }
 
 TEST(FinalRomBuild, ClearedFlagFiresWithDifferingJapaneseCopies) {
     Session s = withLogo();
     s.state.Final_Build = 0;
-    CheckFinalRomBuild(s);
+    runStep(s, Step::CheckFinalRomBuild);
     EXPECT_EQ(s.model.messages.text, "The ROM Data is not a FINALROM build.");
     EXPECT_EQ(lines(s), std::vector<std::string>{"The ROM Data is not a FINALROM build."});
     EXPECT_EQ(s.model.messages.colour, Colour::Red);
@@ -141,7 +142,7 @@ TEST(FinalRomBuild, ClearedFlagFiresWithDifferingJapaneseCopies) {
     Session j = withLogo();
     j.switchLanguage();
     j.state.Final_Build = 0;
-    CheckFinalRomBuild(j);
+    runStep(j, Step::CheckFinalRomBuild);
     EXPECT_EQ(j.model.messages.text, "ROMデータがFINALROMビルドではありません。");
     EXPECT_EQ(lines(j), std::vector<std::string>{"ROMデータがFINALROMではありません。"});
 }

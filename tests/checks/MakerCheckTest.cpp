@@ -16,6 +16,7 @@
 #include "run/Session.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -60,8 +61,7 @@ protected:
     }
 
     void setLanguage(Language lang) {
-        s.model.control(Control::LBtn).caption =
-            std::string(lang == Language::English ? kEnglishModeCaption : kJapaneseModeCaption);
+        s.model.setLanguage(lang);
     }
 
     const std::string& shown() const { return s.model.text(Field::Maker); }
@@ -97,7 +97,7 @@ TEST_P(MakerListLines, ShownName) {
     writeList(row.list);
     setCode(row.code);
     setLanguage(row.language);
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
 
     EXPECT_TRUE(s.model.field(Field::Maker).visible);
     if (row.noData) {
@@ -176,7 +176,7 @@ class MakerCodes : public MakerFixture, public testing::WithParamInterface<CodeR
 TEST_P(MakerCodes, Verdict) {
     const CodeRow& row = GetParam();
     setCode(row.code);
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     if (row.bad) {
         EXPECT_EQ(lines(s), std::vector<std::string>{"'Maker Code' is incorrect."});
         EXPECT_EQ(s.model.field(Field::Maker_ASCII).colour, Colour::Red);
@@ -207,7 +207,7 @@ TEST_F(MakerList, BadCodeGetsFindingAndName) {
     writeList("ab," + kA + ",Alpha\n");
     setCode("ab");
     setLanguage(kJa);
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(lines(s), std::vector<std::string>{"メーカーコードにエラーがあります。"});
     EXPECT_EQ(shown(), "ア");
 }
@@ -215,7 +215,7 @@ TEST_F(MakerList, BadCodeGetsFindingAndName) {
 TEST_F(MakerList, MissingListLeavesMakerAlone) {
     setCode("01");
     s.model.setText(Field::Maker, "kept");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
     EXPECT_EQ(shown(), "kept");
     EXPECT_EQ(makerColour(), Colour::Black);
@@ -225,7 +225,7 @@ TEST_F(MakerList, MissingListLeavesMakerAlone) {
 TEST_F(MakerList, DirectoryNamedLikeTheListIsNoList) {
     std::filesystem::create_directory(m_dir.path() / "Dorclic.txt");
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
     EXPECT_TRUE(shown().empty());
 }
@@ -233,17 +233,17 @@ TEST_F(MakerList, DirectoryNamedLikeTheListIsNoList) {
 TEST_F(MakerList, FifoNamedLikeTheListIsNoList) {
     ASSERT_EQ(::mkfifo(m_dir.file("Dorclic.txt").c_str(), 0600), 0);
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
 }
 
 TEST_F(MakerList, StaysVisibleOnceOpened) {
     writeList(kAlphaLine);
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     std::filesystem::remove(m_dir.path() / "Dorclic.txt");
     s.model.setText(Field::Maker, "");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_TRUE(s.model.field(Field::Maker).visible);
     EXPECT_TRUE(shown().empty());
 }
@@ -254,14 +254,14 @@ TEST_F(MakerList, ProgramDirWithTrailingSlash) {
     t.state.Header[kMakerCode] = '0';
     t.state.Header[kMakerCode + 1] = '1';
     t.state.Maker_Chars = {'0', '1', 0};
-    CheckMakerCode(t);
+    runStep(t, Step::CheckMakerCode);
     EXPECT_EQ(t.model.text(Field::Maker), "Alpha");
 }
 
 TEST_F(MakerList, StoredBuffersAndWorkBoxes) {
     writeList("02,B,Beta\n" + kAlphaLine);
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.state.Maker_Name.data())), kAlphaSjis);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.state.Maker_Name2.data())), "Alpha");
     EXPECT_EQ(s.model.text(Field::Edit6), m_dir.path().string());
@@ -272,7 +272,7 @@ TEST_F(MakerList, StoredBuffersAndWorkBoxes) {
 TEST_F(MakerList, LongJapaneseNameKeepsItsFirst59Bytes) {
     writeList("01," + repeat(kA, 40) + ",Alpha\n");
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     const std::string stored = repeat(kA, 40).substr(0, 59);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.state.Maker_Name.data()), 59), stored);
     EXPECT_EQ(s.state.Maker_Name[59], 0);
@@ -282,9 +282,9 @@ TEST_F(MakerList, LongJapaneseNameKeepsItsFirst59Bytes) {
 TEST_F(MakerList, NewListClearsTheOldNames) {
     writeList(kAlphaLine);
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     writeList("02,B,Beta\n");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(s.state.Maker_Name[0], 0);
     EXPECT_EQ(s.state.Maker_Name2[0], ' ');
     EXPECT_EQ(shown(), "No matching data");
@@ -294,21 +294,21 @@ TEST_F(MakerList, CurrentDirectoryUnchanged) {
     const auto before = std::filesystem::current_path();
     writeList(kAlphaLine);
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(std::filesystem::current_path(), before);
 }
 
 TEST_F(MakerList, HugeListMatchAtTheEnd) {
     writeList(repeat("02,B,Beta\n", 400000) + "01,A,Alpha\n");
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "Alpha");
 }
 
 TEST_F(MakerList, HugeListWithoutLineEnds) {
     writeList(std::string(4 << 20, 'x'));
     setCode("01");
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "No matching data");
 }
 
@@ -316,7 +316,7 @@ TEST_F(MakerList, HugeNameWithoutCommaKeepsNoPartialName) {
     writeList("01," + std::string(4 << 20, 'x'));
     setCode("01");
     setLanguage(kJa);
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "該当データなし");
     EXPECT_EQ(s.state.Maker_Name[0], 0);
 }
@@ -337,7 +337,7 @@ TEST_F(MakerList, BinaryListsEndWithDisplayableText) {
         setCode("01");
         setLanguage(round % 4 < 2 ? kEn : kJa);
         s.model.setText(Field::Maker, "");
-        CheckMakerCode(s);
+        runStep(s, Step::CheckMakerCode);
         EXPECT_TRUE(validUtf8(shown())) << round;
         EXPECT_TRUE(s.model.field(Field::Maker).visible);
     }
@@ -345,17 +345,17 @@ TEST_F(MakerList, BinaryListsEndWithDisplayableText) {
 
 TEST_F(MakerList, ShowMakerNameDecodesTheStoredName) {
     std::copy(kAlphaSjis.begin(), kAlphaSjis.end(), s.state.Maker_Name.begin());
-    ShowMakerName(s);
+    runStep(s, Step::ShowMakerName);
     EXPECT_EQ(shown(), "アルファ");
 
     const std::string utf8 = "アルファ";
     s.state.Maker_Name.fill(0);
     std::copy(utf8.begin(), utf8.end(), s.state.Maker_Name.begin());
-    ShowMakerName(s);
+    runStep(s, Step::ShowMakerName);
     EXPECT_EQ(shown(), "アルファ");
 
     s.state.Maker_Name.fill(0x83);  // no terminator, and a cut lead byte at the end
-    ShowMakerName(s);
+    runStep(s, Step::ShowMakerName);
     EXPECT_TRUE(validUtf8(shown()));
 }
 
@@ -371,7 +371,7 @@ TEST_F(MakerList, SwitchShowsTheOtherLanguage) {
     writeList(kAlphaLine);
     setCode("01");
     s.state.Run_Started = 1;
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "Alpha");
     s.switchLanguage();
     EXPECT_EQ(shown(), "アルファ");
@@ -384,13 +384,13 @@ TEST_F(MakerList, SwitchKeepsNoDataRedInBothLanguages) {
     writeList("02,B,Beta\n");
     setCode("00");
     s.state.Run_Started = 1;
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "No matching data");
     const auto english = lines(s);
 
     setLanguage(kJa);
     clearList(s.model);
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "該当データなし");
     EXPECT_EQ(makerColour(), Colour::Red);
     EXPECT_EQ(s.model.field(Field::Maker_Code).colour, Colour::Red);
@@ -402,7 +402,7 @@ TEST_F(MakerList, SwitchWithoutListShowsTheStoredJapaneseName) {
     writeList(kAlphaLine);
     setCode("01");
     s.state.Run_Started = 1;
-    CheckMakerCode(s);
+    runStep(s, Step::CheckMakerCode);
     std::filesystem::remove(m_dir.path() / "Dorclic.txt");
     s.switchLanguage();
     EXPECT_EQ(shown(), "アルファ");

@@ -11,6 +11,7 @@
 #include "core/Findings.h"
 #include "run/Session.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -26,6 +27,12 @@ void setBytes(Session& s, std::size_t offset, const std::string& bytes) {
 
 // The game code as the run shows it in Initial_Code: at most four characters, ending at a 00H.
 std::string codeText(const std::string& code) { return code.substr(0, code.find('\0')); }
+
+// The game code text the run hands to the game code check, as read at 0x00C.
+void setCodeText(Session& s, const std::string& text) {
+    s.state.Game_Code_Chars.fill(0);
+    for (std::size_t i = 0; i < 4 && i < text.size(); ++i) s.state.Game_Code_Chars[i] = static_cast<std::uint8_t>(text[i]);
+}
 
 struct FileNameRow {
     const char* fault;
@@ -45,7 +52,7 @@ TEST_P(FileNameForms, VerdictAndVersionCharacters) {
     Session s{"/nonexistent"};
     setBytes(s, kGameCode, row.headerCode);
     s.fileName = row.path;
-    CheckFileName(s);
+    runStep(s, Step::CheckFileName);
 
     EXPECT_EQ(s.model.text(Field::Remaster_Ver), row.remaster);
     EXPECT_EQ(s.model.text(Field::Submission_Ver), row.submission);
@@ -102,15 +109,15 @@ TEST(FileName, JapaneseTexts) {
     setJapanese(s);
     setBytes(s, kGameCode, "ABCJ");
     s.fileName = "QABCJ01.SRL";
-    CheckFileName(s);
+    runStep(s, Step::CheckFileName);
     EXPECT_EQ(s.model.messages.text, "矛盾点はありません。");
 
     s.fileName = "QABCJ01.srl";
-    CheckFileName(s);
+    runStep(s, Step::CheckFileName);
     EXPECT_EQ(lines(s), std::vector<std::string>{
                             "ファイル名の形式が間違っています。ファイル名はすべて大文字を使用してください。"});
     s.fileName = "QABCE01.SRL";
-    CheckFileName(s);
+    runStep(s, Step::CheckFileName);
     EXPECT_EQ(lines(s).back(), "ファイル名の形式が間違っています。マスターROM提出手順書をご確認ください。");
 }
 
@@ -134,7 +141,7 @@ TEST_P(TitleVerdicts, OneFindingAtMost) {
     const TitleRow& row = GetParam();
     Session s{"/nonexistent"};
     std::copy(row.title.begin(), row.title.end(), s.state.Header.begin() + kGameTitle);
-    CheckGameTitle(s);
+    runStep(s, Step::CheckGameTitle);
     if (row.finding) {
         EXPECT_EQ(lines(s), texts(s, {*row.finding}));
         EXPECT_EQ(s.model.field(Field::Title_Code).colour, Colour::Red);
@@ -177,7 +184,7 @@ TEST(GameTitle, JapaneseTexts) {
         setJapanese(t);
         const auto b = title(bytes);
         std::copy(b.begin(), b.end(), t.state.Header.begin() + kGameTitle);
-        CheckGameTitle(t);
+        runStep(t, Step::CheckGameTitle);
         EXPECT_EQ(lines(t), std::vector<std::string>{expected});
     }
 }
@@ -185,7 +192,7 @@ TEST(GameTitle, JapaneseTexts) {
 struct GameCodeRow {
     const char* fault;
     std::string bytes;
-    std::string shown;  // the text in Initial_Code
+    std::string shown;  // the text the run read at 0x00C
     std::vector<Msg> findings;
 };
 
@@ -197,8 +204,8 @@ TEST_P(GameCodes, FindingsInOrder) {
     const GameCodeRow& row = GetParam();
     Session s{"/nonexistent"};
     setBytes(s, kGameCode, row.bytes);
-    s.model.setText(Field::Initial_Code, row.shown);
-    CheckGameCode(s);
+    setCodeText(s, row.shown);
+    runStep(s, Step::CheckGameCode);
     EXPECT_EQ(lines(s), texts(s, row.findings));
     const bool bad = !row.findings.empty() && row.findings.back() == Msg::GameCodeBad;
     EXPECT_EQ(s.model.field(Field::Initial_Code).colour, row.findings.empty() ? Colour::Black : Colour::Red);
@@ -228,8 +235,8 @@ TEST(GameCode, JapaneseTexts) {
     Session s{"/nonexistent"};
     setJapanese(s);
     setBytes(s, kGameCode, "ZQV\x01");
-    s.model.setText(Field::Initial_Code, "ZQVJ");
-    CheckGameCode(s);
+    setCodeText(s, "ZQVJ");
+    runStep(s, Step::CheckGameCode);
     EXPECT_EQ(lines(s), (std::vector<std::string>{"イニシャルコードがＳＤＫデフォルトバージョンです。",
                                                   "イニシャルコードに使用不可のASCIIコードが使われています。"}));
 }
@@ -239,12 +246,12 @@ TEST(NameChecks, RerunInTheOtherLanguageKeepsColours) {
     Session s{"/nonexistent"};
     setBytes(s, kGameTitle, "Ab");
     setBytes(s, kGameCode, "ZQVJ");
-    s.model.setText(Field::Initial_Code, "ZQVJ");
+    setCodeText(s, "ZQVJ");
     s.fileName = "/roms/qzqvj01.srl";
     auto runAll = [&] {
-        CheckFileName(s);
-        CheckGameTitle(s);
-        CheckGameCode(s);
+        runStep(s, Step::CheckFileName);
+        runStep(s, Step::CheckGameTitle);
+        runStep(s, Step::CheckGameCode);
     };
     runAll();
     const std::vector<std::string> english = lines(s);

@@ -10,6 +10,7 @@
 #include "core/Findings.h"
 #include "run/Session.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -17,10 +18,13 @@ namespace {
 using test::lines;
 using test::texts;
 
+// The release character as CheckFileName hands it over: 0 when the name has none.
+std::uint8_t releaseChar(const std::string& c) { return c.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(c[0]); }
+
 struct ReleaseRow {
     const char* fault;
     std::uint8_t byte;
-    std::string nameChar;  // what CheckFileName left in Remaster_Ver
+    std::string nameChar;  // the release character CheckFileName hands over (empty: none)
     std::string version;
     std::string expectedChar;
     std::vector<Msg> findings;
@@ -34,8 +38,8 @@ TEST_P(ReleaseBytes, AgainstTheNameCharacter) {
     const ReleaseRow& row = GetParam();
     Session s{"/nonexistent"};
     s.state.Header[kReleaseVersion] = row.byte;
-    s.model.setText(Field::Remaster_Ver, row.nameChar);
-    CheckReleaseVersion(s);
+    s.state.Release_Char = releaseChar(row.nameChar);
+    runStep(s, Step::CheckReleaseVersion);
 
     EXPECT_EQ(s.model.text(Field::Version), row.version);
     EXPECT_EQ(s.model.text(Field::Remaster_ASCII), row.expectedChar);
@@ -83,9 +87,9 @@ TEST(ReleaseCheck, ComparesTheSixthNameCharacter) {
         Session s{"/nonexistent"};
         s.state.Header[kReleaseVersion] = byte;
         s.fileName = name;
-        CheckFileName(s);
+        runStep(s, Step::CheckFileName);
         clearList(s.model);
-        CheckReleaseVersion(s);
+        runStep(s, Step::CheckReleaseVersion);
         EXPECT_EQ(s.model.messages.lines.size(), findings) << name;
     }
 }
@@ -93,13 +97,13 @@ TEST(ReleaseCheck, ComparesTheSixthNameCharacter) {
 TEST(ReleaseCheck, JapaneseTextsAndRerunKeepsColours) {
     Session s{"/nonexistent"};
     s.state.Header[kReleaseVersion] = 0x0A;
-    s.model.setText(Field::Remaster_Ver, "0");
-    CheckReleaseVersion(s);
+    s.state.Release_Char = releaseChar("0");
+    runStep(s, Step::CheckReleaseVersion);
     EXPECT_EQ(s.model.text(Field::Version), "No matching data");
 
-    s.model.control(Control::LBtn).caption = std::string(kJapaneseModeCaption);
+    s.model.setLanguage(Language::Japanese);
     clearList(s.model);
-    CheckReleaseVersion(s);
+    runStep(s, Step::CheckReleaseVersion);
     EXPECT_EQ(s.model.text(Field::Version), "該当データなし");
     EXPECT_EQ(lines(s), (std::vector<std::string>{"リマスター Versionが正しくありません。",
                                                   "ファイル名のリマスターバージョンとROM内登録データが一致しません。"}));

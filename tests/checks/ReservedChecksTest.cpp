@@ -15,6 +15,7 @@
 #include "core/Findings.h"
 #include "run/Session.h"
 #include "tests/support/SessionProbe.h"
+#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -66,7 +67,7 @@ TEST_P(RegionTable, VerdictAndFindings) {
     s.state.Header[kRegionFlags] = static_cast<std::uint8_t>(row.region);
     if (row.reservedByte) s.state.Header[static_cast<std::size_t>(row.reservedByte)] = 0x01;
     s.model.setText(Field::R_Area1, "stale");
-    CheckReservedAndRegionFlags(s);
+    runStep(s, Step::CheckReservedAndRegionFlags);
     const bool fires = !row.expected.empty();
     EXPECT_EQ(s.model.text(Field::R_Area1), fires ? "Error" : "OK");
     EXPECT_EQ(s.model.field(Field::R_Area1).colour, fires ? Colour::Red : Colour::Black);
@@ -80,7 +81,7 @@ TEST(ReservedArea1, ManyNonZeroBytesGiveOneFinding) {
     Session s = cleanSession();
     s.state.Header[0x016] = 0x01;
     s.state.Header[0x01B] = 0xFF;
-    CheckReservedAndRegionFlags(s);
+    runStep(s, Step::CheckReservedAndRegionFlags);
     EXPECT_EQ(lines(s), texts(s, {Msg::Reserved015}));
 }
 
@@ -88,7 +89,7 @@ TEST(ReservedArea1, NeighboursOutsideTheRangeAreNotItsBusiness) {
     Session s = cleanSession();
     s.state.Header[kDeviceCapacity] = 0xFF;
     s.state.Header[kReleaseVersion] = 0xFF;
-    CheckReservedAndRegionFlags(s);
+    runStep(s, Step::CheckReservedAndRegionFlags);
     EXPECT_TRUE(lines(s).empty());
 }
 
@@ -116,7 +117,7 @@ TEST_P(SpeedTable, ShownAndReported) {
     Session s = cleanSession();
     s.state.Header[kRomSpeedType] = static_cast<std::uint8_t>(row.value);
     s.model.setText(Field::R_Area2, "stale");
-    CheckRomSpeedType(s);
+    runStep(s, Step::CheckRomSpeedType);
     EXPECT_EQ(s.model.text(Field::R_Area2), row.shown);
     EXPECT_EQ(s.model.field(Field::R_Area2).colour, row.expected.empty() ? Colour::Black : Colour::Red);
     EXPECT_EQ(lines(s), texts(s, row.expected));
@@ -146,7 +147,7 @@ TEST_P(RangeTable, FirstAndLastByteAreFound) {
     for (std::size_t at : {r.first, r.last, (r.first + r.last) / 2}) {
         Session s = cleanSession();
         s.state.Header[at] = 0x80;
-        CheckReservedRange(s, r.first, r.last, r.box, r.message);
+        CheckReservedRange(s.state, s.model, {r.first, r.last, r.box, r.message});
         EXPECT_EQ(s.model.text(r.box), "Error") << at;
         EXPECT_EQ(s.model.field(r.box).colour, Colour::Red) << at;
         EXPECT_EQ(lines(s), texts(s, {r.message})) << at;
@@ -160,7 +161,7 @@ TEST_P(RangeTable, BytesJustOutsideStaySilent) {
     s.state.Header[r.first - 1] = 0xFF;
     if (r.last + 1 < kHeaderSize) s.state.Header[r.last + 1] = 0xFF;
     s.model.setText(r.box, "stale");
-    CheckReservedRange(s, r.first, r.last, r.box, r.message);
+    CheckReservedRange(s.state, s.model, {r.first, r.last, r.box, r.message});
     EXPECT_EQ(s.model.text(r.box), "OK");
     EXPECT_EQ(s.model.field(r.box).colour, Colour::Black);
     EXPECT_TRUE(lines(s).empty());
@@ -170,7 +171,7 @@ TEST_P(RangeTable, AllNonZeroStillOneFinding) {
     const RangeRow& r = GetParam();
     Session s = cleanSession();
     for (std::size_t at = r.first; at <= r.last; ++at) s.state.Header[at] = 0xFF;
-    CheckReservedRange(s, r.first, r.last, r.box, r.message);
+    CheckReservedRange(s.state, s.model, {r.first, r.last, r.box, r.message});
     EXPECT_EQ(lines(s).size(), 1u);
 }
 
@@ -179,10 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, RangeTable, testing::ValuesIn(kRanges),
 
 TEST(ReservedRange, RangePastTheHeaderEndReadsNothingOutside) {
     Session s = cleanSession();
-    CheckReservedRange(s, 0x170, 0x1000, Field::R_Area5, Msg::Reserved160);
+    CheckReservedRange(s.state, s.model, {0x170, 0x1000, Field::R_Area5, Msg::Reserved160});
     EXPECT_EQ(s.model.text(Field::R_Area5), "OK");
     s.state.Header[kHeaderSize - 1] = 1;
-    CheckReservedRange(s, 0x170, 0x1000, Field::R_Area5, Msg::Reserved160);
+    CheckReservedRange(s.state, s.model, {0x170, 0x1000, Field::R_Area5, Msg::Reserved160});
     EXPECT_EQ(s.model.text(Field::R_Area5), "Error");
 }
 
@@ -214,22 +215,23 @@ TEST(HeaderChecks, ArbitraryHeadersGiveKnownVerdicts) {
         for (std::uint8_t& b : s.state.Header) b = static_cast<std::uint8_t>(random());
         for (std::uint8_t& b : s.state.Syscall_Text) b = static_cast<std::uint8_t>(random() % 3 == 0 ? random() : 0);
         s.state.File_Size = random() % 2 ? (std::uint64_t{131072} << (random() % 16)) : random();
-        CheckProductCode(s);
-        CheckDeviceCode(s);
-        CheckDeviceCapacity(s, s.state.File_Size);
-        CheckReservedAndRegionFlags(s);
-        CheckRomSpeedType(s);
-        CheckReservedRange(s, 0x078, 0x07F, Field::R_Area3, Msg::Reserved078);
-        CheckReservedRange(s, 0x090, 0x0BF, Field::R_Area4, Msg::Reserved090);
-        CheckReservedRange(s, 0x160, 0x17F, Field::R_Area5, Msg::Reserved160);
-        CheckSystemCallLibrary(s);
-        CheckRomControlInfo(s);
-        CheckBannerOffset(s);
-        CheckApplicationEndOffset(s);
-        CheckCapacityLimitation(s);
-        CheckLogoCharacterData(s);
-        CheckWastedCapacity(s);
-        CheckFinalRomBuild(s);
+        runStep(s, Step::CheckProductCode);
+        runStep(s, Step::CheckDeviceCode);
+        s.state.File_Size = s.state.File_Size;
+    runStep(s, Step::CheckDeviceCapacity);
+        runStep(s, Step::CheckReservedAndRegionFlags);
+        runStep(s, Step::CheckRomSpeedType);
+        CheckReservedRange(s.state, s.model, {0x078, 0x07F, Field::R_Area3, Msg::Reserved078});
+        CheckReservedRange(s.state, s.model, {0x090, 0x0BF, Field::R_Area4, Msg::Reserved090});
+        CheckReservedRange(s.state, s.model, {0x160, 0x17F, Field::R_Area5, Msg::Reserved160});
+        runStep(s, Step::CheckSystemCallLibrary);
+        runStep(s, Step::CheckRomControlInfo);
+        runStep(s, Step::CheckBannerOffset);
+        runStep(s, Step::CheckApplicationEndOffset);
+        runStep(s, Step::CheckCapacityLimitation);
+        runStep(s, Step::CheckLogoCharacterData);
+        runStep(s, Step::CheckWastedCapacity);
+        runStep(s, Step::CheckFinalRomBuild);
         for (Field f : {Field::R_Area1, Field::R_Area3, Field::R_Area4, Field::R_Area5, Field::Banner_ans,
                         Field::Char_data})
             EXPECT_TRUE(verdicts.count(s.model.text(f))) << fieldName(f) << " " << s.model.text(f);

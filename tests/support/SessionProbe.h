@@ -24,6 +24,6 @@ inline std::vector<std::string> texts(const Session& s, const std::vector<Msg>& 
     return out;
 }
 
-inline void setJapanese(Session& s) { s.model.control(Control::LBtn).caption = std::string(kJapaneseModeCaption); }
+inline void setJapanese(Session& s) { s.model.setLanguage(Language::Japanese); }
 
 }  // namespace parvex::test

@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
     }
     file->readAt(0, session.state.Header.data(), session.state.Header.size());
     session.state.File_Size = file->size();
-    runStep(session, Step::ScanReservedTail, file);
-    runStep(session, Step::ScanWastedCapacity, file);
+    parvex::runStep(session, parvex::Step::ScanReservedTail, file);
+    parvex::runStep(session, parvex::Step::ScanWastedCapacity, file);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     std::printf("%u %u %.6f\n", session.state.Tail_Used, session.state.Half_Padded, seconds.count());
     return 0;

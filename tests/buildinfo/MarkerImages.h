@@ -125,13 +125,6 @@ inline ScanOutcome pathOutcome(const std::string& path, std::uint64_t size, Mark
     return outcomeOf(s);
 }
 
-inline std::vector<MarkerPath> availablePaths() {
-    std::vector<MarkerPath> paths;
-    for (MarkerPath p : {MarkerPath::Portable, MarkerPath::Avx2, MarkerPath::Avx512})
-        if (markerPathAvailable(p)) paths.push_back(p);
-    return paths;
-}
-
 inline const char* pathName(MarkerPath p) {
     switch (p) {
         case MarkerPath::Portable: return "Portable";

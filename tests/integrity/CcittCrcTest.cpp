@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "ReferenceCrc.h"
+#include "tests/support/SimdSkip.h"
 
 namespace parvex {
 
@@ -66,7 +67,7 @@ class CcittCatalogue : public testing::TestWithParam<std::tuple<CcittPath, Catal
 
 TEST_P(CcittCatalogue, FileAndBufferMatchPublishedValue) {
     const auto [path, row] = GetParam();
-    if (!ccittPathAvailable(path)) GTEST_SKIP() << "processor lacks this path";
+    if (!ccittPathAvailable(path)) GTEST_SKIP() << test::whyUnavailable(path);
     EXPECT_EQ(pairSwapCcitt(path, row.bytes.data(), row.bytes.size()), row.expected);
     TempImage image(row.bytes);
     auto file = image.open();
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CcittCatalogue,
 class CcittPaths : public testing::TestWithParam<CcittPath> {
 protected:
     void SetUp() override {
-        if (!ccittPathAvailable(GetParam())) GTEST_SKIP() << "processor lacks this path";
+        if (!ccittPathAvailable(GetParam())) GTEST_SKIP() << test::whyUnavailable(GetParam());
     }
 };
 

@@ -21,6 +21,10 @@ void CheckSecureAreaCrc(Session& s) {
 void ComputeLogoCrc(Session& s, ImageFile& file) {
     std::array<std::uint8_t, kLogoSize> logo{};
     file.readAt(kLogoData, logo.data(), logo.size());
+    ComputeLogoCrc(s, logo);
+}
+
+void ComputeLogoCrc(Session& s, std::span<const std::uint8_t, kLogoSize> logo) {
     s.model.setText(Field::logo_CRC_test, hex4(crc16(0xFFFF, logo.data(), kLogoSize)));
 }
 
@@ -39,6 +43,12 @@ void ComputeSecurityDataCrc(Session& s) {
 
 void ComputeSegment3Crc(Session& s, ImageFile& file) {
     s.model.setText(Field::CRC_seg3, hex4(crc16_ccitt_segment3(file)));
+}
+
+void ComputeSegment3Crc(Session& s, std::span<const std::uint8_t> segment3) {
+    PairSwapCcitt crc;
+    crc.update(segment3.data(), segment3.size());
+    s.model.setText(Field::CRC_seg3, hex4(crc.value()));
 }
 
 // Segment3 (0x3000-0x3FFF) must have the one fixed CRC 0254h; judged from the shown text.

@@ -13,6 +13,7 @@
 #include "core/Findings.h"
 #include "core/Format.h"
 #include "core/ImageFile.h"
+#include "run/ImagePass.h"
 #include "run/Session.h"
 #include "integrity/ChecksumChecks.h"
 
@@ -150,12 +151,17 @@ void Session::run() {
     file.readAt(kSecureAreaOffset, st.Secure_Area.data(), st.Secure_Area.size());
     CheckSecureAreaCrc(*this);
     CheckApplicationEndOffset(*this);
-    ScanReservedTail(*this, file);
+    // Every step below that reads beyond the header's regions is fed from this one pass.
+    ImagePassResult pass = runImagePass(file, {.capacityCode = st.u8(kDeviceCapacity),
+                                               .fileSize = st.File_Size,
+                                               .arm9 = arm9ModuleOf(st.Header),
+                                               .fileCrc = fileCrcInRun});
+    st.Tail_Used = pass.tailUsed;
     CheckCapacityLimitation(*this);
     CheckLogoCharacterData(*this);
 
     m.setText(Field::CRC_logo, hexBytes(headerBytes(st, kLogoCrc, 2)));
-    ComputeLogoCrc(*this, file);
+    ComputeLogoCrc(*this, pass.logo);
     m.setText(Field::CRC_header, hexBytes(headerBytes(st, kHeaderCrc, 2)));
     m.setText(Field::Edit9, hexBytes(headerBytes(st, kHeaderCrc + 1, 1)) +
                                 hexBytes(headerBytes(st, kHeaderCrc, 1)));
@@ -163,13 +169,15 @@ void Session::run() {
     CheckHeaderCrc(*this);
     file.readAt(kSecurityDataOffset, st.Security_Data.data(), st.Security_Data.size());
     ComputeSecurityDataCrc(*this);
-    ComputeSegment3Crc(*this, file);
+    ComputeSegment3Crc(*this, pass.segment3);
     CheckSegment3Crc(*this);
 
-    ScanSdkMarkers(*this, file);
-    ScanMiddlewareMarkers(*this, file);
-    ScanWastedCapacity(*this, file);
+    std::ranges::move(pass.markers.sdkRows, std::back_inserter(m.sdkRows));
+    publishMiddlewareScan(*this, std::move(pass.markers.middleware));
+    st.Half_Padded = pass.halfPadded;
     CheckWastedCapacity(*this);
+
+    if (pass.fileCrc) m.setText(Field::CRC_ans, hex4(*pass.fileCrc));
 
     opened.reset();
     CheckFinalRomBuild(*this);

@@ -41,6 +41,9 @@ public:
     // What one step of a run hands to a later step of the same run (the marker scans share one
     // pass over the image); emptied at the start of every run.
     std::any runCarry;
+    // Whether run() also computes the whole-file CRC into CRC_ans, in the same pass as its scans
+    // (the command line's --crc). The CRC button stays a command of its own.
+    bool fileCrcInRun = false;
     // Where the long reads of run() and computeFileCrc() report progress and look for a cancel;
     // null for none. Owned by the caller.
     ReadProgress* progress = nullptr;

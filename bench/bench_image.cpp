@@ -1,11 +1,14 @@
-// parvex_bench_image PATH SIZE_MIB CODE random|padded: writes a benchmark image of SIZE_MIB MiB with
-// capacity code CODE (hexadecimal). Its first 32 KiB are the sample's (header, secure area, an SDK
-// marker) with the code set and the header checksums made right again; the rest is pseudo-random
-// data, except that a padded image has its whole second half 0xFF. Streamed, never held whole.
+// parvex_bench_image PATH SIZE_MIB CODE random|padded|sparse: writes a benchmark image of SIZE_MIB
+// MiB with capacity code CODE (hexadecimal). Its first 32 KiB are the sample's (header, secure area,
+// an SDK marker) with the code set and the header checksums made right again; the rest is
+// pseudo-random data, except that a padded image has its whole second half 0xFF and a sparse one
+// is a hole of zeros after its first 32 KiB (large images without the disk space or the page cache).
+// Streamed, never held whole.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,13 +34,15 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 || (std::string_view(argv[4]) != "random" && std::string_view(argv[4]) != "padded")) {
-        std::fprintf(stderr, "usage: %s PATH SIZE_MIB CODE random|padded\n", argv[0]);
+    const std::string_view kind = argc == 5 ? argv[4] : "";
+    if (kind != "random" && kind != "padded" && kind != "sparse") {
+        std::fprintf(stderr, "usage: %s PATH SIZE_MIB CODE random|padded|sparse\n", argv[0]);
         return 2;
     }
     const std::uint64_t size = std::strtoull(argv[2], nullptr, 10) << 20;
     const auto code = static_cast<std::uint8_t>(std::strtoul(argv[3], nullptr, 16));
-    const bool padded = std::string_view(argv[4]) == "padded";
+    const bool padded = kind == "padded";
+    const bool sparse = kind == "sparse";
 
     std::vector<std::uint8_t> head = parvex::buildSampleImage(parvex::sampleOptionsForName("QPVXJ00.SRL"));
     head.resize(0x8000);
@@ -52,17 +57,22 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> chunk(1u << 20);
     Random random;
     bool ok = true;
-    for (std::uint64_t at = 0; at < size && ok; at += chunk.size()) {
+    for (std::uint64_t at = 0; at < (sparse ? std::min<std::uint64_t>(size, head.size()) : size) && ok;
+         at += chunk.size()) {
         for (std::size_t i = 0; i < chunk.size(); i += 8) {
             const std::uint64_t v = random.next();
             for (std::size_t k = 0; k < 8; ++k) chunk[i + k] = static_cast<std::uint8_t>(v >> (8 * k));
         }
         if (padded && at >= size / 2) std::fill(chunk.begin(), chunk.end(), 0xFF);
         if (at == 0) std::copy(head.begin(), head.end(), chunk.begin());
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - at));
+        const std::size_t n = static_cast<std::size_t>(
+            std::min<std::uint64_t>(sparse ? head.size() : chunk.size(), size - at));
         ok = std::fwrite(chunk.data(), 1, n, out) == n;
     }
     ok = std::fclose(out) == 0 && ok;
+    std::error_code ec;
+    if (ok && sparse) std::filesystem::resize_file(argv[1], size, ec);
+    ok = ok && !ec;
     if (!ok) std::fprintf(stderr, "cannot write %s\n", argv[1]);
     return ok ? 0 : 1;
 }

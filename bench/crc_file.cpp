@@ -5,10 +5,10 @@
 #include "integrity/CcittCrc.h"
 
 // Times the whole-file CRC of one file: prints the CRC as %04X and the seconds it took.
-// An optional second argument (table, pclmul, vpclmul) forces one path.
+// An optional second argument (table, pclmul, vpclmul256, vpclmul) forces one path.
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s FILE [table|pclmul|vpclmul]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FILE [table|pclmul|vpclmul256|vpclmul]\n", argv[0]);
         return 2;
     }
     parvex::CcittPath path = parvex::fastestCcittPath();
@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
             path = parvex::CcittPath::Table;
         } else if (std::strcmp(argv[2], "pclmul") == 0) {
             path = parvex::CcittPath::Pclmul;
+        } else if (std::strcmp(argv[2], "vpclmul256") == 0) {
+            path = parvex::CcittPath::Vpclmul256;
         } else if (std::strcmp(argv[2], "vpclmul") == 0) {
             path = parvex::CcittPath::Vpclmul;
         } else {

@@ -16,10 +16,11 @@ constexpr std::string_view kNonFinalModule = "KELBO";
 // The maker's own library modules, never listed.
 constexpr std::array<std::string_view, 3> kHiddenModules{"TORVEN", "QTM", "RVN"};
 
-// Each block is read from a little before its first start position, for the version word in front
-// of a magic, to a little after its last, for the fields of a middleware marker.
+// Each start position is searched with a little of the image before it, for the version word in
+// front of a magic, and a little after it, for the fields of a middleware marker.
 constexpr std::size_t kBlockBack = 64;
 constexpr std::size_t kBlockAhead = 192;
+constexpr std::size_t kSeam = kBlockBack + kBlockAhead;
 constexpr std::size_t kSmallestBlock = 512;
 constexpr std::size_t kVersionWord = 4;
 static_assert(kBlockBack >= kVersionWord);
@@ -28,18 +29,6 @@ static_assert(kBlockAhead >= kSdkMagic.size());
 
 constexpr std::size_t kArm9Fields = 48;
 
-struct Arm9Module {
-    std::uint32_t offset = 0;
-    std::uint32_t size = 0;
-};
-
-// The ARM9 ROM offset (0x020) and ARM9 size (0x02C), from the image's first 48 bytes.
-Arm9Module readArm9Module(ImageFile& file, std::uint64_t imageSize) {
-    std::array<std::uint8_t, kArm9Fields> head{};
-    file.readAt(0, head.data(), static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), imageSize)));
-    return {readLe32(head, kArm9RomOffset), readLe32(head, kArm9Size)};
-}
-
 // A window is static when the position after its read (its end plus the overlap, or the end of
 // the image) lies inside the ARM9 module; before the module the difference wraps and is large.
 bool windowIsStatic(std::uint64_t markerStart, std::uint64_t imageSize, Arm9Module arm9) {
@@ -47,6 +36,8 @@ bool windowIsStatic(std::uint64_t markerStart, std::uint64_t imageSize, Arm9Modu
     const std::uint64_t readEnd = std::min(windowStart + kMarkerWindow + kMarkerWindowOverlap, imageSize);
     return static_cast<std::uint32_t>(static_cast<std::uint32_t>(readEnd) - arm9.offset) < arm9.size;
 }
+
+}  // namespace
 
 class MarkerCollector {
 public:
@@ -104,7 +95,6 @@ private:
     MarkerScanResult m_result;
 };
 
-}  // namespace
 
 void MiddlewareScan::add(std::string vendor, std::string module) {
     MiddlewareRow row{vendor, moduleNameText(module)};
@@ -115,29 +105,76 @@ void MiddlewareScan::add(std::string vendor, std::string module) {
     if (!hidden) rows.push_back(std::move(row));
 }
 
+Arm9Module arm9ModuleOf(std::span<const std::uint8_t> head) {
+    std::array<std::uint8_t, kArm9Fields> fields{};
+    std::copy_n(head.begin(), std::min(head.size(), fields.size()), fields.begin());
+    return {readLe32(fields, kArm9RomOffset), readLe32(fields, kArm9Size)};
+}
+
+// The ARM9 ROM offset (0x020) and ARM9 size (0x02C), from the image's first 48 bytes.
+Arm9Module readArm9Module(ImageFile& file, std::uint64_t imageSize) {
+    std::array<std::uint8_t, kArm9Fields> head{};
+    file.readAt(0, head.data(), static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), imageSize)));
+    return arm9ModuleOf(head);
+}
+
+MarkerPassScan::MarkerPassScan(std::uint64_t imageSize, Arm9Module arm9, MarkerPath path, MarkerScanKinds kinds)
+    : m_imageSize(imageSize), m_path(path), m_collector(std::make_unique<MarkerCollector>(imageSize, arm9, kinds)) {}
+
+MarkerPassScan::~MarkerPassScan() = default;
+
+void MarkerPassScan::search(std::span<const std::uint8_t> block, std::uint64_t blockStart, std::uint64_t to) {
+    if (to <= m_next) return;
+    auto at = static_cast<std::size_t>(m_next - blockStart);
+    const auto end = static_cast<std::size_t>(to - blockStart);
+    while (at < end) {
+        std::size_t count = 0;
+        at = findMarkers(m_path, block, at, end, m_hits, count);
+        for (std::size_t i = 0; i < count; ++i) m_collector->take(m_hits[i], block, blockStart);
+    }
+    m_next = to;
+}
+
+void MarkerPassScan::take(std::uint64_t, std::span<const std::uint8_t> bytes) {
+    const std::uint64_t chunkStart = m_have;
+    m_have += bytes.size();
+    const bool small = bytes.size() < 2 * kSeam;
+    if (!m_carry.empty() || small) {
+        // The positions near the last chunk's end, searched with this chunk's first bytes behind them.
+        const std::size_t stitched = small ? bytes.size() : kSeam;
+        m_carry.insert(m_carry.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(stitched));
+        const std::uint64_t carryEnd = chunkStart + stitched;
+        if (carryEnd > kBlockAhead) search(m_carry, m_carryStart, carryEnd - kBlockAhead);
+        if (small) {
+            const std::uint64_t keepFrom = std::max(m_carryStart, m_next >= kBlockBack ? m_next - kBlockBack : 0);
+            m_carry.erase(m_carry.begin(), m_carry.begin() + static_cast<std::ptrdiff_t>(keepFrom - m_carryStart));
+            m_carryStart = keepFrom;
+            return;
+        }
+    }
+    search(bytes, chunkStart, m_have - kBlockAhead);
+    m_carryStart = m_next - kBlockBack;
+    m_carry.assign(bytes.begin() + static_cast<std::ptrdiff_t>(m_carryStart - chunkStart), bytes.end());
+}
+
+void MarkerPassScan::end() {
+    if (m_ended) return;
+    m_ended = true;
+    search(m_carry, m_carryStart, m_have);
+    m_carry.clear();
+}
+
+MarkerScanResult MarkerPassScan::result() && {
+    end();
+    return std::move(*m_collector).result();
+}
+
 MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPath path, MarkerScanKinds kinds,
                              std::size_t blockSize) {
-    blockSize = std::clamp(blockSize, kSmallestBlock, ImageFile::kBlockSize);
-    const std::size_t stride = blockSize - kBlockBack - kBlockAhead;
     const Arm9Module arm9 = kinds == MarkerScanKinds::Middleware ? Arm9Module{} : readArm9Module(file, imageSize);
-    MarkerCollector collector(imageSize, arm9, kinds);
-    std::array<MarkerHit, 1024> hits;
-    for (std::uint64_t start = 0; start < imageSize; start += stride) {
-        const std::uint64_t blockStart = start < kBlockBack ? 0 : start - kBlockBack;
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, imageSize - blockStart));
-        const std::span<const std::uint8_t> block = file.load(blockStart, want);
-        const auto to = static_cast<std::size_t>(std::min<std::uint64_t>(start + stride, imageSize) - blockStart);
-        const std::size_t end = std::min(to, block.size());
-        std::size_t at = static_cast<std::size_t>(start - blockStart);
-        while (at < end) {
-            std::size_t count = 0;
-            at = findMarkers(path, block, at, end, hits, count);
-            for (std::size_t i = 0; i < count; ++i) collector.take(hits[i], block, blockStart);
-        }
-        // A file that stops supplying bytes early (it shrank, or a read failed) ends the image there.
-        if (block.size() < want) break;
-    }
-    return std::move(collector).result();
+    MarkerPassScan scan(imageSize, arm9, path, kinds);
+    feedPass(file, scan, std::max(blockSize, kSmallestBlock));
+    return std::move(scan).result();
 }
 
 bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan) {

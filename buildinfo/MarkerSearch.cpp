@@ -85,4 +85,13 @@ std::size_t findMarkers(MarkerPath path, std::span<const std::uint8_t> data, std
     return at;
 }
 
+const char* markerPathName(MarkerPath path) {
+    switch (path) {
+        case MarkerPath::Portable: return "portable";
+        case MarkerPath::Avx2: return "avx2";
+        case MarkerPath::Avx512: return "avx512";
+    }
+    return "?";
+}
+
 }  // namespace parvex

@@ -25,6 +25,8 @@ bool markerPathAvailable(MarkerPath path);
 // The quickest path this processor can run, chosen once.
 MarkerPath fastestMarkerPath();
 
+const char* markerPathName(MarkerPath path);
+
 enum class MarkerKind : std::uint8_t { Sdk, Middleware };
 
 struct MarkerHit {

@@ -47,8 +47,6 @@ constexpr ReservedTail kReservedTails[] = {
 
 // Uniformity is judged in whole blocks of this size: a half that is not a multiple never counts.
 constexpr std::size_t kPadBlock = 16384;
-// Chunks small enough to stay in the second-level cache between the read and the comparison.
-constexpr std::size_t kChunk = 256 * 1024;
 
 using Block = std::array<std::uint8_t, kPadBlock>;
 
@@ -60,13 +58,10 @@ constexpr Block filledBlock(std::uint8_t value) {
 
 constexpr Block kAllFF = filledBlock(0xFF);
 
-// True when every byte of data equals the value that fills reference.
-bool matchesFill(std::span<const std::uint8_t> data, const Block& reference) {
-    for (std::size_t at = 0; at < data.size(); at += kPadBlock) {
-        const std::size_t n = std::min(kPadBlock, data.size() - at);
-        if (std::memcmp(data.data() + at, reference.data(), n) != 0) return false;
-    }
-    return true;
+// True when every byte of data equals value: the first does, and each equals the one after it.
+bool matchesFill(std::span<const std::uint8_t> data, std::uint8_t value) {
+    if (data.empty()) return true;
+    return data[0] == value && std::memcmp(data.data(), data.data() + 1, data.size() - 1) == 0;
 }
 
 // Bytes other than 0xFF; only pieces that differ from an all-0xFF block are counted byte by byte.
@@ -79,30 +74,6 @@ std::uint64_t countUsed(std::span<const std::uint8_t> data) {
         used += n - static_cast<std::size_t>(std::count(piece, piece + n, std::uint8_t{0xFF}));
     }
     return used;
-}
-
-// Streams [from, from + length) chunk by chunk through the reader's block until visit returns false.
-// Returns the bytes handed to visit: fewer than length when visit stopped or the file ended early
-// (it shrank after it was measured); a short read ends the loop, so it always ends.
-template <typename Visit>
-std::uint64_t streamRange(ImageFile& file, std::uint64_t from, std::uint64_t length, Visit visit) {
-    std::uint64_t done = 0;
-    while (done < length) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, length - done));
-        const std::span<const std::uint8_t> got = file.load(from + done, want);
-        done += got.size();
-        if (!visit(got) || got.size() < want) break;
-    }
-    return done;
-}
-
-bool rangeUniform(ImageFile& file, std::uint64_t from, std::uint64_t length, const Block& reference) {
-    bool uniform = true;
-    const std::uint64_t seen = streamRange(file, from, length, [&](std::span<const std::uint8_t> chunk) {
-        uniform = matchesFill(chunk, reference);
-        return uniform;
-    });
-    return uniform && seen == length;
 }
 
 const ReservedTail* tailForCode(std::uint8_t code) {
@@ -142,18 +113,65 @@ void CheckRomControlInfo(const CheckState& st, WindowModel& m) {
     m.setText(Field::MROMctrl, textOf(m, p->maskRom ? Msg::MaskRomName : Msg::OneTimePromName));
 }
 
+ReservedTailScan::ReservedTailScan(std::uint8_t capacityCode, std::uint64_t fileSize) {
+    const ReservedTail* tail = tailForCode(capacityCode);
+    if (!tail || tail->fileSize != fileSize) return;
+    m_at = fileSize - tail->length;
+    m_to = fileSize;
+}
+
+void ReservedTailScan::take(std::uint64_t, std::span<const std::uint8_t> bytes) {
+    m_used += static_cast<std::uint32_t>(countUsed(bytes));
+    m_at += bytes.size();
+}
+
+void ReservedTailScan::end() {
+    // Bytes the file no longer supplies cannot be shown to be 0xFF.
+    m_used += static_cast<std::uint32_t>(m_to - m_at);
+    m_at = m_to;
+}
+
+WastedCapacityScan::WastedCapacityScan(std::uint8_t capacityCode, std::uint64_t fileSize) {
+    if (capacityCode <= kCode64Mbit || fileSize <= kSmallestScannedSize) return;
+    m_half = fileSize >> 1;
+    if (m_half % kPadBlock != 0) return;
+    m_decided = false;
+    m_at = m_half;
+    m_to = 2 * m_half;
+    // A 2 Gbit image whose data does not fit a 1 Gbit chip's usable part is not wasting space.
+    if (capacityCode == kCode2Gbit && fileSize == kSize2Gbit) m_at = m_half - tailForCode(kCode1Gbit)->length;
+}
+
+void WastedCapacityScan::take(std::uint64_t at, std::span<const std::uint8_t> bytes) {
+    if (at < m_half) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), m_half - at));
+        if (!matchesFill(bytes.first(n), 0xFF)) {
+            m_decided = true;
+            return;
+        }
+        bytes = bytes.subspan(n);
+        at += n;
+    }
+    if (!bytes.empty()) {
+        if (at == m_half) m_fill = bytes[0];
+        if (!matchesFill(bytes, m_fill)) {
+            m_decided = true;
+            return;
+        }
+    }
+    m_at = at + bytes.size();
+}
+
+void WastedCapacityScan::end() {
+    if (!m_decided && m_at == m_to) m_padded = 1;
+    m_decided = true;
+}
+
 // Counts the bytes other than 0xFF in the reserved tail of an exact 1, 2 or 4 Gbit image (code 0x014).
 std::uint32_t ScanReservedTail(const CheckState& st, ImageFile& file) {
-    const ReservedTail* tail = tailForCode(st.u8(kDeviceCapacity));
-    if (!tail || tail->fileSize != st.File_Size) return 0;
-    std::uint64_t used = 0;
-    const std::uint64_t seen = streamRange(file, st.File_Size - tail->length, tail->length,
-                                           [&](std::span<const std::uint8_t> chunk) {
-                                               used += countUsed(chunk);
-                                               return true;
-                                           });
-    // Bytes the file no longer supplies cannot be shown to be 0xFF.
-    return static_cast<std::uint32_t>(used + (tail->length - seen));
+    ReservedTailScan scan(st.u8(kDeviceCapacity), st.File_Size);
+    feedPass(file, scan);
+    return scan.tailUsed();
 }
 
 // Reports a used reserved tail, by the capacity code (0x014).
@@ -164,20 +182,9 @@ void CheckCapacityLimitation(const CheckState& st, WindowModel& m) {
 
 // 1 when the second half of an image above 64 Mbit (code 0x014) is one repeated byte, else 0.
 std::uint32_t ScanWastedCapacity(const CheckState& st, ImageFile& file) {
-    if (st.u8(kDeviceCapacity) <= kCode64Mbit || st.File_Size <= kSmallestScannedSize) return 0;
-    const std::uint64_t half = st.File_Size >> 1;
-    if (half % kPadBlock != 0) return 0;
-
-    // A 2 Gbit image whose data does not fit a 1 Gbit chip's usable part is not wasting space.
-    if (st.u8(kDeviceCapacity) == kCode2Gbit && st.File_Size == kSize2Gbit) {
-        const std::uint64_t tailLength = tailForCode(kCode1Gbit)->length;
-        if (!rangeUniform(file, half - tailLength, tailLength, kAllFF)) return 0;
-    }
-
-    std::uint8_t fill = 0;
-    if (file.readAt(half, &fill, 1) != 1) return 0;
-    const Block reference = filledBlock(fill);
-    return rangeUniform(file, half, half, reference) ? 1 : 0;
+    WastedCapacityScan scan(st.u8(kDeviceCapacity), st.File_Size);
+    feedPass(file, scan);
+    return scan.halfPadded();
 }
 
 // Notices an image whose second half is padding: a smaller device would hold it.

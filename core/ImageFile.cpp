@@ -8,6 +8,13 @@
 #include <utility>
 
 namespace parvex {
+namespace {
+
+std::atomic<std::uint64_t> g_bytesRead{0};
+
+}  // namespace
+
+std::uint64_t ImageFile::bytesReadByProcess() { return g_bytesRead.load(std::memory_order_relaxed); }
 
 std::optional<ImageFile> ImageFile::open(const std::string& path) {
     if (path.empty()) return std::nullopt;
@@ -60,6 +67,7 @@ std::size_t ImageFile::readRaw(std::uint64_t offset, std::uint8_t* dst, std::siz
         if (got <= 0) break;  // end of file, or an error that ends the read like end of file
         done += static_cast<std::size_t>(got);
     }
+    g_bytesRead.fetch_add(done, std::memory_order_relaxed);
     return done;
 }
 
@@ -70,12 +78,16 @@ std::size_t ImageFile::readAt(std::uint64_t offset, std::uint8_t* dst, std::size
 }
 
 std::span<const std::uint8_t> ImageFile::load(std::uint64_t offset, std::size_t n) {
-    if (!m_block) m_block = std::make_unique<std::uint8_t[]>(kBlockSize);
+    if (!m_block) m_block = makeReadBuffer(kBlockSize);
     if (n > kBlockSize) n = kBlockSize;
-    if (m_progress && m_progress->cancelled.load(std::memory_order_relaxed)) return {m_block.get(), 0};
-    const std::size_t got = readRaw(offset, m_block.get(), n);
+    return {m_block.get(), readInto(offset, m_block.get(), n)};
+}
+
+std::size_t ImageFile::readInto(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
+    if (m_progress && m_progress->cancelled.load(std::memory_order_relaxed)) return 0;
+    const std::size_t got = readRaw(offset, dst, n);
     if (m_progress) m_progress->bytesRead.fetch_add(got, std::memory_order_relaxed);
-    return {m_block.get(), got};
+    return got;
 }
 
 }  // namespace parvex

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,20 @@ struct ReadProgress {
     std::atomic<std::uint64_t> bytesRead{0};
     std::atomic<bool> cancelled{false};
 };
+
+// Every buffer a read lands in starts on a page: the kernel's copy into a destination off a
+// 64-byte boundary costs several times more on some processors.
+inline constexpr std::size_t kReadAlignment = 4096;
+
+struct AlignedDelete {
+    void operator()(std::uint8_t* p) const { ::operator delete[](p, std::align_val_t{kReadAlignment}); }
+};
+using AlignedBuffer = std::unique_ptr<std::uint8_t[], AlignedDelete>;
+
+// n bytes starting on a kReadAlignment boundary, not initialised.
+inline AlignedBuffer makeReadBuffer(std::size_t n) {
+    return AlignedBuffer(static_cast<std::uint8_t*>(::operator new[](n, std::align_val_t{kReadAlignment})));
+}
 
 // The one way the system reads an image: absolute reads by offset into caller buffers or into one
 // reusable block, never a mapping, never the whole file in memory. Read only.
@@ -47,6 +62,14 @@ public:
     // next call of load.
     std::span<const std::uint8_t> load(std::uint64_t offset, std::size_t n);
 
+    // Like load, but into the caller's buffer: counts into the watched progress and supplies nothing
+    // once it is cancelled. Safe to call from one other thread while this thread does not read.
+    std::size_t readInto(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+
+    // Bytes every ImageFile of this process has been supplied so far, for the diagnostics that
+    // show how often an image was read.
+    static std::uint64_t bytesReadByProcess();
+
     // Block reads from now on count into progress and stop when it is cancelled; null for none.
     void watch(ReadProgress* progress) { m_progress = progress; }
 
@@ -58,7 +81,7 @@ private:
 
     int m_fd = -1;
     std::uint64_t m_size = 0;
-    std::unique_ptr<std::uint8_t[]> m_block;
+    AlignedBuffer m_block;
     ReadProgress* m_progress = nullptr;
 };
 

@@ -82,6 +82,7 @@ using Kernel = std::uint16_t (*)(std::uint16_t, const std::uint8_t*, std::size_t
 Kernel kernelFor(CcittPath path) {
     switch (path) {
         case CcittPath::Vpclmul: return ccitt::wordsVpclmul;
+        case CcittPath::Vpclmul256: return ccitt::wordsVpclmul256;
         case CcittPath::Pclmul: return ccitt::wordsPclmul;
         case CcittPath::Table: break;
     }
@@ -95,6 +96,7 @@ CcittPath usablePath(CcittPath path) { return ccittPathAvailable(path) ? path : 
 bool ccittPathAvailable(CcittPath path) {
     switch (path) {
         case CcittPath::Vpclmul: return ccitt::vpclmulSupported();
+        case CcittPath::Vpclmul256: return ccitt::vpclmul256Supported();
         case CcittPath::Pclmul: return ccitt::pclmulSupported();
         case CcittPath::Table: return true;
     }
@@ -102,10 +104,21 @@ bool ccittPathAvailable(CcittPath path) {
 }
 
 CcittPath fastestCcittPath() {
-    static const CcittPath fastest = ccittPathAvailable(CcittPath::Vpclmul) ? CcittPath::Vpclmul
-                                     : ccittPathAvailable(CcittPath::Pclmul) ? CcittPath::Pclmul
-                                                                             : CcittPath::Table;
+    static const CcittPath fastest = ccittPathAvailable(CcittPath::Vpclmul)      ? CcittPath::Vpclmul
+                                     : ccittPathAvailable(CcittPath::Vpclmul256) ? CcittPath::Vpclmul256
+                                     : ccittPathAvailable(CcittPath::Pclmul)     ? CcittPath::Pclmul
+                                                                                 : CcittPath::Table;
     return fastest;
+}
+
+const char* ccittPathName(CcittPath path) {
+    switch (path) {
+        case CcittPath::Table: return "table";
+        case CcittPath::Pclmul: return "pclmul";
+        case CcittPath::Vpclmul256: return "vpclmul256";
+        case CcittPath::Vpclmul: return "vpclmul512";
+    }
+    return "?";
 }
 
 PairSwapCcitt::PairSwapCcitt() : PairSwapCcitt(fastestCcittPath()) {}
@@ -138,17 +151,16 @@ std::optional<std::uint16_t> pairSwapCcitt(CcittPath path, const std::uint8_t* d
 
 std::uint16_t crc16_ccitt_file(ImageFile& file) { return crc16_ccitt_file(file, fastestCcittPath()); }
 
+void FileCrcScan::take(std::uint64_t at, std::span<const std::uint8_t> bytes) {
+    m_crc.update(bytes.data(), bytes.size());
+    m_at = at + bytes.size();
+}
+
 std::uint16_t crc16_ccitt_file(ImageFile& file, CcittPath path) {
-    PairSwapCcitt crc(path);
     // Reads on until the file supplies nothing, so a file that grew or shrank since it was opened
     // is taken as it is now; a read error ends the pass like the end of the file.
-    std::uint64_t offset = 0;
-    for (;;) {
-        const auto block = file.load(offset, ImageFile::kBlockSize);
-        if (block.empty()) break;
-        crc.update(block.data(), block.size());
-        offset += block.size();
-    }
+    FileCrcScan crc(path);
+    feedPass(file, crc);
     return crc.value();
 }
 

@@ -13,6 +13,7 @@
 // (xPowMod), so each product stays below 2^80. The last 128-bit remainder goes through the table.
 
 #define PARVEX_TARGET_PCLMUL __attribute__((target("pclmul,sse4.1")))
+#define PARVEX_TARGET_VPCLMUL256 __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
 #define PARVEX_TARGET_VPCLMUL \
     __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512bw,avx512vl,vpclmulqdq")))
 
@@ -28,6 +29,7 @@ struct FoldFactors {
 constexpr FoldFactors foldBy(unsigned bits) { return {xPowMod(bits + 64), xPowMod(bits)}; }
 
 constexpr FoldFactors kFold128 = foldBy(128);
+constexpr FoldFactors kFold256 = foldBy(256);
 constexpr FoldFactors kFold512 = foldBy(512);
 constexpr FoldFactors kFold1024 = foldBy(1024);
 constexpr FoldFactors kFold2048 = foldBy(2048);
@@ -72,6 +74,20 @@ PARVEX_TARGET_PCLMUL std::uint16_t finish128(__m128i acc, const std::uint8_t* da
     return wordsTable(reduce128(hi, lo), data, n);
 }
 
+PARVEX_TARGET_VPCLMUL256 inline __m256i factors256(FoldFactors f) {
+    return _mm256_set_epi64x(static_cast<long long>(f.hi), static_cast<long long>(f.lo), static_cast<long long>(f.hi),
+                             static_cast<long long>(f.lo));
+}
+
+PARVEX_TARGET_VPCLMUL256 inline __m256i fold256(__m256i a, __m256i k, __m256i next) {
+    return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(a, k, 0x11), _mm256_clmulepi64_epi128(a, k, 0x00)),
+                            next);
+}
+
+PARVEX_TARGET_VPCLMUL256 inline __m256i load256(const std::uint8_t* p, __m256i order) {
+    return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), order);
+}
+
 PARVEX_TARGET_VPCLMUL inline __m512i factors512(FoldFactors f) {
     return _mm512_set4_epi64(static_cast<long long>(f.hi), static_cast<long long>(f.lo), static_cast<long long>(f.hi),
                              static_cast<long long>(f.lo));
@@ -89,6 +105,11 @@ PARVEX_TARGET_VPCLMUL inline __m512i load512(const std::uint8_t* p, __m512i orde
 }  // namespace
 
 bool pclmulSupported() { return cpuFeatures().pclmul && cpuFeatures().sse41; }
+
+bool vpclmul256Supported() {
+    const CpuFeatures& f = cpuFeatures();
+    return pclmulSupported() && f.avx2 && f.vpclmul;
+}
 
 bool vpclmulSupported() {
     const CpuFeatures& f = cpuFeatures();
@@ -119,6 +140,40 @@ PARVEX_TARGET_PCLMUL std::uint16_t wordsPclmul(std::uint16_t crc, const std::uin
     __m128i acc = x[0];
     for (std::size_t i = 1; i < kLanes; ++i) acc = _mm_xor_si128(fold128(acc, k128), x[i]);
     return finish128(acc, data, n);
+}
+
+// Sixteen independent 128-bit streams in eight 256-bit registers, for processors with the wide
+// carry-less multiply but without 512-bit registers.
+PARVEX_TARGET_VPCLMUL256 std::uint16_t wordsVpclmul256(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+    constexpr std::size_t kRegs = 8;
+    constexpr std::size_t kStride = 32 * kRegs;
+    if (n < 2 * kStride) return wordsPclmul(crc, data, n);
+
+    const __m256i order = _mm256_load_si256(reinterpret_cast<const __m256i*>(kWordReverse.bytes));
+    __m256i y[kRegs];
+    y[0] = _mm256_shuffle_epi8(
+        _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(data)), _mm256_set_epi64x(0, 0, 0, crc)),
+        order);
+    for (std::size_t i = 1; i < kRegs; ++i) y[i] = load256(data + 32 * i, order);
+    data += kStride;
+    n -= kStride;
+
+    // Each 128-bit lane moves forward by the whole stride.
+    const __m256i k2048 = factors256(kFold2048);
+    for (; n >= kStride; data += kStride, n -= kStride) {
+#pragma GCC unroll 8
+        for (std::size_t i = 0; i < kRegs; ++i) y[i] = fold256(y[i], k2048, load256(data + 32 * i, order));
+    }
+
+    const __m256i k256 = factors256(kFold256);
+    __m256i acc = y[0];
+    for (std::size_t i = 1; i < kRegs; ++i) acc = fold256(acc, k256, y[i]);
+    for (; n >= 32; data += 32, n -= 32) acc = fold256(acc, k256, load256(data, order));
+
+    // The low lane holds the older run.
+    const __m128i lane = _mm_xor_si128(fold128(_mm256_castsi256_si128(acc), factors128(kFold128)),
+                                       _mm256_extracti128_si256(acc, 1));
+    return finish128(lane, data, n);
 }
 
 PARVEX_TARGET_VPCLMUL std::uint16_t wordsVpclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
@@ -162,7 +217,14 @@ PARVEX_TARGET_VPCLMUL std::uint16_t wordsVpclmul(std::uint16_t crc, const std::u
 namespace parvex::ccitt {
 
 bool pclmulSupported() { return false; }
+bool vpclmul256Supported() {
+    const CpuFeatures& f = cpuFeatures();
+    return pclmulSupported() && f.avx2 && f.vpclmul;
+}
+
 bool vpclmulSupported() { return false; }
+bool vpclmul256Supported() { return false; }
+std::uint16_t wordsVpclmul256(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
 std::uint16_t wordsPclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
 std::uint16_t wordsVpclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
 

@@ -27,7 +27,9 @@ std::uint16_t reduce128(std::uint64_t hi, std::uint64_t lo);
 
 bool pclmulSupported();
 bool vpclmulSupported();
+bool vpclmul256Supported();
 std::uint16_t wordsPclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n);
+std::uint16_t wordsVpclmul256(std::uint16_t crc, const std::uint8_t* data, std::size_t n);
 std::uint16_t wordsVpclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n);
 
 }  // namespace parvex::ccitt

@@ -27,6 +27,10 @@ void CheckSecureAreaCrc(const CheckState& st, WindowModel& m) {
 void ComputeLogoCrc(ImageFile& file, WindowModel& m) {
     std::array<std::uint8_t, kLogoSize> logo{};
     file.readAt(kLogoData, logo.data(), logo.size());
+    ComputeLogoCrc(logo, m);
+}
+
+void ComputeLogoCrc(std::span<const std::uint8_t, kLogoSize> logo, WindowModel& m) {
     m.setText(Field::logo_CRC_test, hex4(crc16(0xFFFF, logo.data(), kLogoSize)));
 }
 
@@ -47,6 +51,13 @@ std::uint16_t ComputeSegment3Crc(ImageFile& file, WindowModel& m) {
     const std::uint16_t crc = crc16_ccitt_segment3(file);
     m.setText(Field::CRC_seg3, hex4(crc));
     return crc;
+}
+
+std::uint16_t ComputeSegment3Crc(std::span<const std::uint8_t> segment3, WindowModel& m) {
+    PairSwapCcitt crc;
+    crc.update(segment3.data(), segment3.size());
+    m.setText(Field::CRC_seg3, hex4(crc.value()));
+    return crc.value();
 }
 
 // Segment3 must have the one fixed CRC 0254h; a run that computed none fails it.

@@ -12,7 +12,7 @@ void resetForRun(Session& s) {
     s.model.messages.colour = Colour::Black;
     s.model.sdkRows.clear();
     s.model.middlewareRows.clear();
-    s.collectedMiddleware.reset();
+    s.pass.reset();
     CheckState& st = s.state;
     st.Game_Code_Chars.fill(0);
     st.Release_Char = 0;

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "buildinfo/MarkerScan.h"
 #include "core/CheckState.h"
 #include "core/ImageFile.h"
 #include "core/SideFiles.h"
 #include "core/WindowModel.h"
+#include "run/ImagePass.h"
 
 namespace parvex {
 
@@ -39,9 +39,12 @@ public:
     std::string fileName;
     // Whether the latest run could not open its file (the front ends' exit status needs it).
     bool lastOpenFailed = false;
-    // The middleware markers the SDK scan collected in its pass, for the middleware step of the same
-    // run; emptied at the start of every run.
-    std::optional<MiddlewareScan> collectedMiddleware;
+    // The run's one pass over the image, for the steps after it that judge or show what it found;
+    // emptied at the start of every run and when the image is closed.
+    std::optional<ImagePassResult> pass;
+    // Whether run() also computes the whole-file CRC into CRC_ans, in the same pass as its scans
+    // (the command line's --crc). The CRC button stays a command of its own.
+    bool fileCrcInRun = false;
     // Where the long reads of run() and computeFileCrc() report progress and look for a cancel;
     // null for none. Owned by the caller.
     ReadProgress* progress = nullptr;

@@ -1,6 +1,7 @@
 #include "run/Steps.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cassert>
 #include <initializer_list>
 #include <span>
@@ -16,6 +17,7 @@
 #include "checks/ReservedChecks.h"
 #include "core/Format.h"
 #include "integrity/ChecksumChecks.h"
+#include "run/ImagePass.h"
 
 namespace parvex {
 namespace {
@@ -66,6 +68,26 @@ std::string headerHex(const CheckState& st, std::size_t from, std::size_t count)
 }
 
 using File = std::optional<ImageFile>;
+
+ImagePassResult passOver(Session& s, File& f) {
+    const CheckState& st = s.state;
+    return runImagePass(image(f), {.capacityCode = st.u8(kDeviceCapacity),
+                                   .fileSize = st.File_Size,
+                                   .arm9 = readArm9Module(image(f), st.File_Size),
+                                   .fileCrc = s.fileCrcInRun});
+}
+
+// Hands a step what the run's pass found; a step made on its own, outside a run, makes a pass of
+// its own over the file, so it reads the image as it is now.
+template <class Use>
+void withPass(Session& s, File& f, Use use) {
+    if (s.pass) {
+        use(*s.pass);
+        return;
+    }
+    ImagePassResult own = passOver(s, f);
+    use(own);
+}
 
 // One function per row of the step table, named after it: each hands the check its narrow inputs
 // and stores the typed values it hands on.
@@ -137,13 +159,18 @@ void ReadSecureArea(Session& s, File& f) {
 }
 void CheckSecureAreaCrc(Session& s, File&) { parvex::CheckSecureAreaCrc(s.state, s.model); }
 void CheckApplicationEndOffset(Session& s, File&) { parvex::CheckApplicationEndOffset(s.state, s.model); }
-void ScanReservedTail(Session& s, File& f) { s.state.Tail_Used = parvex::ScanReservedTail(s.state, image(f)); }
+// Everything below that needs more of the image than the header's fixed regions is fed from this
+// one pass, which reads each byte at most once.
+void RunImagePass(Session& s, File& f) { s.pass = passOver(s, f); }
+void ScanReservedTail(Session& s, File& f) {
+    withPass(s, f, [&](ImagePassResult& p) { s.state.Tail_Used = p.tailUsed; });
+}
 void CheckCapacityLimitation(Session& s, File&) { parvex::CheckCapacityLimitation(s.state, s.model); }
 void CheckLogoCharacterData(Session& s, File&) { parvex::CheckLogoCharacterData(s.state, s.model); }
 
 void ComputeLogoCrc(Session& s, File& f) {
     s.model.setText(Field::CRC_logo, headerHex(s.state, kLogoCrc, 2));
-    parvex::ComputeLogoCrc(image(f), s.model);
+    withPass(s, f, [&](ImagePassResult& p) { parvex::ComputeLogoCrc(p.logo, s.model); });
 }
 
 void ReadHeaderArea(Session& s, File& f) {
@@ -159,19 +186,37 @@ void ComputeSecurityDataCrc(Session& s, File& f) {
     image(f).readAt(kSecurityDataOffset, s.state.Security_Data.data(), s.state.Security_Data.size());
     parvex::ComputeSecurityDataCrc(s.state, s.model);
 }
-void ComputeSegment3Crc(Session& s, File& f) { s.state.Segment3_Crc = parvex::ComputeSegment3Crc(image(f), s.model); }
+void ComputeSegment3Crc(Session& s, File& f) {
+    withPass(s, f, [&](ImagePassResult& p) { s.state.Segment3_Crc = parvex::ComputeSegment3Crc(p.segment3, s.model); });
+}
 void CheckSegment3Crc(Session& s, File&) { parvex::CheckSegment3Crc(s.state, s.model); }
 
-void ScanSdkMarkers(Session& s, File& f) { s.collectedMiddleware = parvex::ScanSdkMarkers(s.state, image(f), s.model); }
-void ScanMiddlewareMarkers(Session& s, File& f) {
-    std::optional<MiddlewareScan> collected = std::move(s.collectedMiddleware);
-    s.collectedMiddleware.reset();
-    if (parvex::ScanMiddlewareMarkers(s.state, image(f), s.model, std::move(collected))) s.state.Final_Build = 0;
+void ScanSdkMarkers(Session& s, File& f) {
+    withPass(s, f, [&](ImagePassResult& p) {
+        std::move(p.markers.sdkRows.begin(), p.markers.sdkRows.end(), std::back_inserter(s.model.sdkRows));
+        p.markers.sdkRows.clear();
+    });
 }
-void ScanWastedCapacity(Session& s, File& f) { s.state.Half_Padded = parvex::ScanWastedCapacity(s.state, image(f)); }
+void ScanMiddlewareMarkers(Session& s, File& f) {
+    withPass(s, f, [&](ImagePassResult& p) {
+        if (publishMiddlewareScan(s.model, std::move(p.markers.middleware))) s.state.Final_Build = 0;
+        p.markers.middleware = {};
+    });
+}
+void ScanWastedCapacity(Session& s, File& f) {
+    withPass(s, f, [&](ImagePassResult& p) { s.state.Half_Padded = p.halfPadded; });
+}
 void CheckWastedCapacity(Session& s, File&) { parvex::CheckWastedCapacity(s.state, s.model); }
 
-void CloseImage(Session&, File& f) { f.reset(); }
+// The whole-file CRC when the run was asked for it in its pass (the command line's --crc).
+void ShowFileCrc(Session& s, File&) {
+    if (s.pass && s.pass->fileCrc) s.model.setText(Field::CRC_ans, hex4(*s.pass->fileCrc));
+}
+
+void CloseImage(Session& s, File& f) {
+    f.reset();
+    s.pass.reset();
+}
 void CheckFinalRomBuild(Session& s, File&) { parvex::CheckFinalRomBuild(s.state, s.model); }
 void ShowCaption(Session& s, File&) { s.model.caption = s.fileName; }
 

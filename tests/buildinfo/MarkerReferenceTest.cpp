@@ -142,6 +142,36 @@ TEST_P(MarkerScanAgainstReference, ImagesDenseWithPartialAndOverlappingMarkers) 
     }
 }
 
+// The pass hands the scan chunks of whatever sizes it reads: from single bytes to whole MiB, each
+// chunking must give the reference's rows.
+TEST_P(MarkerScanAgainstReference, RandomChunkingsOfOnePass) {
+    std::mt19937 rng(41);
+    for (int round = 0; round < 24; ++round) {
+        Soup soup(static_cast<std::uint32_t>(round));
+        const Bytes image = soup.image(round < 8 ? soup.below(3 * kWindow) : kWindow + soup.below(6 * kWindow));
+        const test::ScanOutcome expected = test::referenceOutcome(image);
+        {
+            const MarkerPath p = GetParam();
+            MarkerPassScan scan(image.size(), arm9ModuleOf(image), p, MarkerScanKinds::Both);
+            std::size_t at = 0;
+            while (at < image.size()) {
+                const std::size_t limit = rng() % 3 == 0 ? 2000 : rng() % 2 == 0 ? 600 : 3;
+                const std::size_t n = std::min<std::size_t>(1 + rng() % limit, image.size() - at);
+                ASSERT_EQ(scan.wants().from, at);
+                scan.take(at, std::span(image).subspan(at, n));
+                at += n;
+            }
+            scan.end();
+            Session s{""};
+            test::prepare(s, image.size());
+            MarkerScanResult found = std::move(scan).result();
+            s.model.sdkRows = std::move(found.sdkRows);
+            if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
+            ASSERT_EQ(test::outcomeOf(s), expected) << "round " << round << ", path " << test::pathName(p);
+        }
+    }
+}
+
 TEST_P(MarkerScanAgainstReference, ImagesSmallerThanOneWindow) {
     Soup soup(77);
     for (std::size_t size : {0, 1, 4, 5, 7, 8, 11, 12, 13, 47, 48, 49, 100, 255, 256, 257, 16383, 16384, 16385}) {

@@ -502,6 +502,50 @@ TEST(WastedCapacity, RandomImagesAgreeWithTheByteByByteScan) {
     }
 }
 
+// Both scans as consumers of one shared pass, in chunk sizes that fall anywhere against the 16 KiB
+// blocks and the half: they agree with the byte-by-byte scans.
+TEST(CapacityScans, SharedPassInAnyChunkSizeAgreesWithTheByteByByteScans) {
+    std::mt19937 random(23);
+    test::TempDir dir;
+    const std::size_t kChunks[] = {4097, 16383, 16385, 65536 + 7, kMiB - 1, 256 * 1024};
+    for (int round = 0; round < 16; ++round) {
+        const bool tailCase = round % 4 == 0;
+        const std::uint64_t size =
+            tailCase ? k1Gbit : 0x800000 + (random() % 2 ? 16384 * (random() % 64) : random() % 600000);
+        const std::uint8_t code = tailCase ? 0x0A : static_cast<std::uint8_t>(0x05 + random() % 9);
+        SparseImage image(dir, size);
+        const std::uint64_t half = size / 2;
+        image.fill(half, size - half, tailCase ? 0xFF : static_cast<std::uint8_t>(random()));
+        if (random() % 2) image.put(half + random() % (size - half), static_cast<std::uint8_t>(random()));
+        if (random() % 2) image.put(size - 1 - random() % 0x280000, 0x00);
+        auto file = ImageFile::open(image.path());
+        ASSERT_TRUE(file);
+        ReservedTailScan tail(code, size);
+        WastedCapacityScan padding(code, size);
+        PassConsumer* const both[] = {&tail, &padding};
+        const std::size_t chunk = kChunks[random() % std::size(kChunks)];
+        feedPass(*file, both, chunk);
+        EXPECT_EQ(padding.halfPadded(), referenceHalfPadded(image.path(), code, size))
+            << size << " " << int(code) << " chunks of " << chunk;
+        EXPECT_EQ(tail.tailUsed(), referenceTailUsed(image.path(), code, size))
+            << size << " " << int(code) << " chunks of " << chunk;
+    }
+}
+
+// Once the half is broken and nothing else wants bytes, the pass stops reading.
+TEST(WastedCapacity, PassStopsReadingAtTheFirstByteThatBreaksTheHalf) {
+    test::TempDir dir;
+    SparseImage image(dir, k128Mbit);
+    image.put(kHalf + 5, 0x01);
+    auto file = ImageFile::open(image.path());
+    ASSERT_TRUE(file);
+    WastedCapacityScan padding(0x07, k128Mbit);
+    const std::uint64_t before = ImageFile::bytesReadByProcess();
+    feedPass(*file, padding, 65536);
+    EXPECT_EQ(padding.halfPadded(), 0u);
+    EXPECT_LE(ImageFile::bytesReadByProcess() - before, (1 + ImageStream::kRingSize) * 65536u);
+}
+
 // A header can claim any size: a tiny file under a huge File_Size ends at once.
 TEST(CapacityScans, HugeClaimedSizeOnTinyFileEnds) {
     test::TempDir dir;

@@ -27,6 +27,16 @@ std::vector<std::uint8_t> randomBytes(std::size_t n, std::uint32_t seed) {
     return data;
 }
 
+std::string pathName(CcittPath path) {
+    switch (path) {
+        case CcittPath::Table: return "Table";
+        case CcittPath::Pclmul: return "Pclmul";
+        case CcittPath::Vpclmul256: return "Vpclmul256";
+        case CcittPath::Vpclmul: return "Vpclmul";
+    }
+    return "Unknown";
+}
+
 // A temporary image file, removed when the test ends.
 class TempImage {
 public:
@@ -81,17 +91,8 @@ const CatalogueRow kCatalogue[] = {
     {"LoneByteFed", {0x7E}, 0x0000},
 };
 
-std::string pathName(CcittPath path) {
-    switch (path) {
-        case CcittPath::Table: return "Table";
-        case CcittPath::Pclmul: return "Pclmul";
-        case CcittPath::Vpclmul: return "Vpclmul";
-    }
-    return "Unknown";
-}
-
 INSTANTIATE_TEST_SUITE_P(Rows, CcittCatalogue,
-                         testing::Combine(testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul),
+                         testing::Combine(testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256, CcittPath::Vpclmul),
                                           testing::ValuesIn(kCatalogue)),
                          [](const auto& param) {
                              return pathName(std::get<0>(param.param)) + "_" + std::get<1>(param.param).fault;
@@ -105,6 +106,16 @@ protected:
 };
 
 TEST_P(CcittPaths, RunsTheRequestedPath) { EXPECT_EQ(PairSwapCcitt(GetParam()).path(), GetParam()); }
+
+// The wide paths start folding only at a few hundred bytes; every alignment of the start must agree.
+TEST_P(CcittPaths, EveryStartOffsetMatchesLiteral) {
+    const auto data = randomBytes(4096 + 64, 77);
+    for (std::size_t off = 0; off < 64; ++off) {
+        const std::vector<std::uint8_t> part(data.begin() + static_cast<std::ptrdiff_t>(off), data.end());
+        ASSERT_EQ(pairSwapCcitt(GetParam(), data.data() + off, part.size()), reference::literalPairSwapCcitt(part))
+            << "offset " << off;
+    }
+}
 
 TEST_P(CcittPaths, EverySmallSizeMatchesLiteral) {
     // Covers each switch between table, 16-byte, 64-byte and multi-register folding.
@@ -150,7 +161,7 @@ TEST_P(CcittPaths, FilesAcrossBlockBoundariesMatchLiteral) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, CcittPaths,
-                         testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul),
+                         testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256, CcittPath::Vpclmul),
                          [](const auto& param) { return pathName(param.param); });
 
 TEST(CcittFile, DefaultPathMatchesLiteral) {

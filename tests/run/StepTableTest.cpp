@@ -170,6 +170,12 @@ const std::vector<StepRow>& rows() {
          Msg::WastedCapacity, {}, {}},
         {Step::CheckWastedCapacity, [](Image& i) { i.bytes[0x014] = 0x07; i.size = 16u << 20; },
          Msg::WastedCapacity, {}, {}},
+        {Step::ShowFileCrc, {}, {}, fieldText(Field::CRC_ans),
+         [](const Image& i) {
+             char text[8];
+             std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(reference::literalPairSwapCcitt(i.bytes)));
+             return std::string(text);
+         }},
         {Step::CheckFinalRomBuild, [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); },
          Msg::NotFinalRom, {}, {}},
         {Step::ShowCaption, {}, {}, [](const Session& s) { return std::filesystem::path(s.model.caption).filename().string(); },
@@ -179,7 +185,8 @@ const std::vector<StepRow>& rows() {
 }
 
 // Closing the image early or late shows in nothing a user sees.
-constexpr Step kWithoutVisibleEffect[] = {Step::CloseImage};
+// The pass only reads: the steps after it show what it found.
+constexpr Step kWithoutVisibleEffect[] = {Step::RunImagePass, Step::CloseImage};
 
 const StepRow* rowFor(Step step) {
     for (const StepRow& r : rows())
@@ -243,6 +250,7 @@ TEST_P(StepRows, ShowsAfterTheRunAndAfterOneAndTwoSwitches) {
     const auto& [row, start] = GetParam();
     const Checked image(row);
     Session s(image.dir());
+    s.fileCrcInRun = true;  // as parvex-check --crc, so the run's own CRC step shows too
     if (start == Language::Japanese) s.switchLanguage();
     s.load(image.path());
     expectShows(row, image, s, "run");

@@ -1,0 +1,40 @@
+#pragma once
+
+// The check run's one pass over the image: every step that needs more than the header's fixed
+// regions is fed from the same chunks, read once, in file order.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "buildinfo/MarkerScan.h"
+#include "core/ImageFile.h"
+#include "core/RomHeader.h"
+#include "integrity/CcittCrc.h"
+
+namespace parvex {
+
+struct ImagePassRequest {
+    std::uint8_t capacityCode = 0;  // header byte 0x014
+    std::uint64_t fileSize = 0;     // as measured when the file was opened
+    Arm9Module arm9;                // header 0x020 and 0x02C, for the static SDK rows
+    bool fileCrc = false;           // also the whole-file CRC (the command line's --crc)
+    MarkerPath markerPath = fastestMarkerPath();
+    CcittPath ccittPath = fastestCcittPath();
+    std::size_t chunkSize = ImageStream::kChunkSize;
+};
+
+struct ImagePassResult {
+    std::uint32_t tailUsed = 0;    // Tail_Used
+    std::uint32_t halfPadded = 0;  // Half_Padded
+    std::array<std::uint8_t, kLogoSize> logo{};  // 0x0C0-0x15B, zero where the image ended
+    std::vector<std::uint8_t> segment3;          // the bytes of 0x3000-0x3FFF the image supplied
+    MarkerScanResult markers;
+    std::optional<std::uint16_t> fileCrc;
+};
+
+ImagePassResult runImagePass(ImageFile& file, const ImagePassRequest& request);
+
+}  // namespace parvex

@@ -6,6 +6,7 @@
 
 #include "checks/ReferenceLogo.h"
 #include "core/RomHeader.h"
+#include "core/Utf8Path.h"
 #include "integrity/CcittCrc.h"
 #include "integrity/Crc16.h"
 
@@ -119,7 +120,7 @@ void finalizeSegment3(std::vector<std::uint8_t>& img) {
 }
 
 bool writeImage(const std::string& path, const std::vector<std::uint8_t>& image) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     return static_cast<bool>(out);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/Findings.h"
+#include "core/Utf8Path.h"
 
 namespace parvex {
 namespace {
@@ -35,8 +36,7 @@ void CheckFileName(Session& s) {
     WindowModel& m = s.model;
     setListText(m, Msg::NoInconsistencies);
 
-    const auto slash = s.fileName.find_last_of('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t start = fileNameStart(s.fileName);
     std::array<std::uint8_t, kNameBufferSize> c{};
     // The last byte stays 00H whatever the name's length: a longer component is cut, never copied past.
     const std::size_t len = std::min(s.fileName.size() - start, c.size() - 1);

@@ -18,4 +18,16 @@ inline std::string utf8FromPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+// Where the last component of a path begins: after the last directory separator, which on Windows
+// is a backslash or a slash, or after a drive's colon ("C:name"). Elsewhere a backslash is an
+// ordinary character of a file name.
+inline std::size_t fileNameStart(std::string_view path) {
+#ifdef _WIN32
+    const std::size_t cut = path.find_last_of("/\\:");
+#else
+    const std::size_t cut = path.find_last_of('/');
+#endif
+    return cut == std::string_view::npos ? 0 : cut + 1;
+}
+
 }  // namespace parvex

@@ -49,8 +49,7 @@ void fillData(std::vector<std::uint8_t>& img, std::size_t from, std::size_t to) 
 }  // namespace
 
 SampleOptions sampleOptionsForName(std::string_view fileName) {
-    const auto slash = fileName.find_last_of('/');
-    if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
+    fileName.remove_prefix(fileNameStart(fileName));
     SampleOptions options;
     if (fileName.size() != 11 || fileName[0] != 'Q' || fileName.substr(7) != ".SRL") return options;
     options.gameCode = std::string(fileName.substr(1, 4));

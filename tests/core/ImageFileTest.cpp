@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/ImageFile.h"
@@ -96,7 +97,8 @@ TEST_P(ImageFileRefuses, GivesNothing) {
     test::TempDir dir;
     fs::create_directory(dir.path() / "folder");
     dir.write("present.bin", kBytes);
-    const std::string path = GetParam().relative.empty() ? std::string() : dir.file(GetParam().relative);
+    // Joined as text: a name that is not UTF-8 cannot go through the file-system path type on Windows.
+    const std::string path = GetParam().relative.empty() ? std::string() : utf8FromPath(dir.path()) + "/" + GetParam().relative;
     EXPECT_FALSE(ImageFile::open(path).has_value());
 }
 
@@ -106,6 +108,36 @@ INSTANTIATE_TEST_SUITE_P(Names, ImageFileRefuses,
                                          RefusedRow{"FileUsedAsFolder", "present.bin/inner.bin"},
                                          RefusedRow{"BrokenUtf8Name", "present\xff.bin"}),
                          [](const testing::TestParamInfo<RefusedRow>& row) { return std::string(row.param.name); });
+
+struct NameRow {
+    const char* name;
+    std::string_view path;
+    std::string_view fileName;
+};
+
+class FileNamePart : public testing::TestWithParam<NameRow> {};
+
+TEST_P(FileNamePart, IsTheLastComponent) {
+    const std::string_view path = GetParam().path;
+    EXPECT_EQ(path.substr(fileNameStart(path)), GetParam().fileName);
+}
+
+const NameRow kNameRows[] = {
+    {"BareName", "QPVXJ00.SRL", "QPVXJ00.SRL"},
+    {"SlashPath", "/home/dev/QPVXJ00.SRL", "QPVXJ00.SRL"},
+    {"TrailingSlash", "roms/", ""},
+#ifdef _WIN32
+    {"BackslashPath", "C:\\roms\\QPVXJ00.SRL", "QPVXJ00.SRL"},
+    {"MixedSeparators", "C:\\roms/sub\\QPVXJ00.SRL", "QPVXJ00.SRL"},
+    {"DriveRelative", "D:QPVXJ00.SRL", "QPVXJ00.SRL"},
+#else
+    {"BackslashIsPartOfTheName", "roms\\QPVXJ00.SRL", "roms\\QPVXJ00.SRL"},
+    {"ColonIsPartOfTheName", "D:QPVXJ00.SRL", "D:QPVXJ00.SRL"},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, FileNamePart, testing::ValuesIn(kNameRows),
+                         [](const testing::TestParamInfo<NameRow>& row) { return std::string(row.param.name); });
 
 // The side files are looked for beside the program, so the folder must be the program's own.
 TEST(ProgramDirectory, HoldsTheRunningProgram) {

@@ -25,7 +25,7 @@ unsigned long long enabledStateMask() {
 CpuFeatures detect() {
     CpuFeatures f;
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    const unsigned maxLeaf = __get_cpuid_max(0, nullptr);
+    const auto maxLeaf = static_cast<unsigned>(__get_cpuid_max(0, nullptr));  // int in some headers
     if (maxLeaf < 1) return f;
     __cpuid(1, eax, ebx, ecx, edx);
     f.sse41 = bit(ecx, 19);

@@ -1,8 +1,8 @@
 #include "checks/MakerList.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <iconv.h>
+
+#include "checks/Cp932.h"
 
 namespace parvex {
 namespace {
@@ -68,56 +68,7 @@ std::string decodeUtf8(std::string_view stored) {
     return out;
 }
 
-// Without the converter no name is lost: plain ASCII stays, everything else becomes U+FFFD.
-std::string asciiOnly(std::string_view stored) {
-    std::string out;
-    for (char c : stored) {
-        if (static_cast<std::uint8_t>(c) < 0x80)
-            out += c;
-        else
-            out += kReplacement;
-    }
-    return out;
-}
-
-class Converter {
-public:
-    Converter() : m_cd(iconv_open("UTF-8", "CP932")) {}
-    ~Converter() {
-        if (ok()) iconv_close(m_cd);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return m_cd; }
-
-private:
-    iconv_t m_cd;
-};
-
-std::string decodeShiftJis(std::string_view stored) {
-    Converter conv;
-    if (!conv.ok()) return asciiOnly(stored);
-    std::string out;
-    // iconv takes a non-const input pointer but never writes through it.
-    char* in = const_cast<char*>(stored.data());
-    std::size_t inLeft = stored.size();
-    char buf[256];
-    while (inLeft > 0) {
-        char* outPtr = buf;
-        std::size_t outLeft = sizeof buf;
-        const std::size_t before = inLeft;
-        const std::size_t r = iconv(conv.get(), &in, &inLeft, &outPtr, &outLeft);
-        out.append(buf, sizeof buf - outLeft);
-        if (r != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG && (inLeft < before || outLeft < sizeof buf)) continue;
-        if (errno != EILSEQ) break;  // EINVAL: the last character was cut short, so it is dropped
-        out += kReplacement;
-        ++in;
-        --inLeft;
-    }
-    return out;
-}
+std::string decodeShiftJis(std::string_view stored) { return decodeCp932(stored); }
 
 }  // namespace
 

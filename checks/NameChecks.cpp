@@ -8,6 +8,7 @@
 
 #include "core/Findings.h"
 #include "core/Format.h"
+#include "core/Utf8Path.h"
 
 namespace parvex {
 namespace {
@@ -35,8 +36,7 @@ std::string oneChar(std::uint8_t b) { return b == 0 ? std::string() : std::strin
 std::uint8_t CheckFileName(const std::string& fileName, const CheckState& st, WindowModel& m) {
     setListText(m, Msg::NoInconsistencies);
 
-    const auto slash = fileName.find_last_of('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t start = fileNameStart(fileName);
     std::array<std::uint8_t, kNameBufferSize> c{};
     // The last byte stays 00H whatever the name's length: a longer component is cut, never copied past.
     const std::size_t len = std::min(fileName.size() - start, c.size() - 1);

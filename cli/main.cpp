@@ -4,16 +4,16 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include "core/Version.h"
 #include "buildinfo/MarkerSearch.h"
+#include "core/CommandLine.h"
 #include "core/ImageFile.h"
+#include "core/Version.h"
 #include "integrity/CcittCrc.h"
 #include "run/Report.h"
 #include "run/Session.h"
@@ -28,22 +28,17 @@ std::string localeLanguage() {
     return "en";
 }
 
-std::string executableDir() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    parvex::CommandLine commandLine(argc, argv);
     CLI::App app{"ZR PARVEX: checks master ROM images of the ZR handheld", "parvex-check"};
     std::string lang = localeLanguage();
     bool json = false;
     bool crc = false;
     bool readStats = false;
     int switches = 0;
-    std::string sideDir = executableDir();
+    std::string sideDir = parvex::programDirectory();
     std::vector<std::string> files;
     app.add_option("--lang", lang, "Language of the messages")->check(CLI::IsMember({"en", "ja"}));
     app.add_flag("--json", json, "One JSON document on standard output");
@@ -56,7 +51,7 @@ int main(int argc, char** argv) {
     app.add_option("FILE", files, "Images to check")->required();
     app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
     try {
-        app.parse(argc, argv);
+        app.parse(commandLine.argc(), commandLine.argv());
     } catch (const CLI::ParseError& e) {
         const int rc = app.exit(e);
         return rc == 0 ? 0 : 2;

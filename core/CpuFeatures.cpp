@@ -1,23 +1,55 @@
 #include "core/CpuFeatures.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 namespace parvex {
 namespace {
 
+#if defined(__x86_64__) || defined(__i386__)
+
+bool bit(unsigned reg, int n) { return (reg >> n) & 1u; }
+
+// Which register sets the operating system saves on a task switch (XCR0). Read only when the OS
+// has turned xgetbv on; a feature whose registers are not saved must not be used.
+unsigned long long enabledStateMask() {
+    unsigned lo = 0;
+    unsigned hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    return (static_cast<unsigned long long>(hi) << 32) | lo;
+}
+
+// Straight from cpuid, so it works where the compiler's own feature probe is not available
+// (Windows builds) and gives the same answers everywhere.
 CpuFeatures detect() {
     CpuFeatures f;
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    f.sse41 = __builtin_cpu_supports("sse4.1");
-    f.pclmul = __builtin_cpu_supports("pclmul");
-    f.avx2 = __builtin_cpu_supports("avx2");
-    f.bmi = __builtin_cpu_supports("bmi");
-    f.avx512f = __builtin_cpu_supports("avx512f");
-    f.avx512bw = __builtin_cpu_supports("avx512bw");
-    f.avx512vl = __builtin_cpu_supports("avx512vl");
-    f.vpclmul = __builtin_cpu_supports("vpclmulqdq");
-#endif
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    const auto maxLeaf = static_cast<unsigned>(__get_cpuid_max(0, nullptr));  // int in some headers
+    if (maxLeaf < 1) return f;
+    __cpuid(1, eax, ebx, ecx, edx);
+    f.sse41 = bit(ecx, 19);
+    f.pclmul = bit(ecx, 1);
+    const bool osSavesState = bit(ecx, 27);  // OSXSAVE
+    const unsigned long long xcr0 = osSavesState ? enabledStateMask() : 0;
+    const bool ymm = bit(ecx, 28) && (xcr0 & 0x6) == 0x6;           // AVX, with SSE and AVX state saved
+    const bool zmm = ymm && (xcr0 & 0xE0) == 0xE0;                   // opmask and both ZMM halves
+    if (maxLeaf < 7) return f;
+    __cpuid_count(7, 0, eax, ebx, ecx, edx);
+    f.bmi = bit(ebx, 3);
+    f.avx2 = ymm && bit(ebx, 5);
+    f.avx512f = zmm && bit(ebx, 16);
+    f.avx512bw = zmm && bit(ebx, 30);
+    f.avx512vl = zmm && bit(ebx, 31);
+    f.vpclmul = ymm && bit(ecx, 10);
     return f;
 }
+
+#else
+
+CpuFeatures detect() { return {}; }
+
+#endif
 
 }  // namespace
 

@@ -39,8 +39,9 @@ class ImageFile {
 public:
     static constexpr std::size_t kBlockSize = 1u << 20;
 
-    // Opens a regular file for reading. Directories, FIFOs, devices and missing files give nothing,
-    // exactly like a file that cannot be opened; opening never blocks on a FIFO.
+    // Opens a regular file for reading; the path is UTF-8 on every platform. Directories, FIFOs,
+    // pipes, devices and missing files give nothing, exactly like a file that cannot be opened;
+    // opening never blocks on a FIFO.
     static std::optional<ImageFile> open(const std::string& path);
 
     ImageFile(ImageFile&& other) noexcept;
@@ -74,15 +75,24 @@ public:
     void watch(ReadProgress* progress) { m_progress = progress; }
 
 private:
-    ImageFile(int fd, std::uint64_t size);
+    // A file descriptor on POSIX systems, a HANDLE on Windows; both use -1 for none.
+    using Handle = std::intptr_t;
+    static constexpr Handle kNoHandle = -1;
+
+    ImageFile(Handle handle, std::uint64_t size);
 
     // Reads into dst until n bytes, end of file or an error; never loops without end.
     std::size_t readRaw(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+    static void closeHandle(Handle handle);
 
-    int m_fd = -1;
+    Handle m_handle = kNoHandle;
     std::uint64_t m_size = 0;
     AlignedBuffer m_block;
     ReadProgress* m_progress = nullptr;
 };
+
+// The directory holding the running program, UTF-8, where the side files are looked for; "." when
+// the system cannot tell.
+std::string programDirectory();
 
 }  // namespace parvex

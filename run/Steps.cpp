@@ -16,6 +16,7 @@
 #include "checks/ReleaseCheck.h"
 #include "checks/ReservedChecks.h"
 #include "core/Format.h"
+#include "core/Utf8Path.h"
 #include "integrity/ChecksumChecks.h"
 #include "run/ImagePass.h"
 
@@ -58,10 +59,7 @@ void readSyscallText(ImageFile& file, std::uint64_t offset, std::array<std::uint
     if (lf != out.begin() + static_cast<std::ptrdiff_t>(got)) std::fill(lf + 1, out.end(), 0);
 }
 
-std::string fileNamePart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string fileNamePart(const std::string& path) { return path.substr(fileNameStart(path)); }
 
 std::string headerHex(const CheckState& st, std::size_t from, std::size_t count) {
     return hexBytes(std::span<const std::uint8_t>(st.Header).subspan(from, count));

@@ -6,6 +6,7 @@
 
 #include "checks/ReferenceLogo.h"
 #include "core/RomHeader.h"
+#include "core/Utf8Path.h"
 #include "integrity/CcittCrc.h"
 #include "integrity/Crc16.h"
 
@@ -48,8 +49,7 @@ void fillData(std::vector<std::uint8_t>& img, std::size_t from, std::size_t to) 
 }  // namespace
 
 SampleOptions sampleOptionsForName(std::string_view fileName) {
-    const auto slash = fileName.find_last_of('/');
-    if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
+    fileName.remove_prefix(fileNameStart(fileName));
     SampleOptions options;
     if (fileName.size() != 11 || fileName[0] != 'Q' || fileName.substr(7) != ".SRL") return options;
     options.gameCode = std::string(fileName.substr(1, 4));
@@ -119,7 +119,7 @@ void finalizeSegment3(std::vector<std::uint8_t>& img) {
 }
 
 bool writeImage(const std::string& path, const std::vector<std::uint8_t>& image) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     return static_cast<bool>(out);
 }

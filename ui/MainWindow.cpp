@@ -329,9 +329,9 @@ std::unique_ptr<QFileDialog> TForm1::makeOpenDialog() {
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilter(dialogFilter(m_session.model.control(Control::OpenDialog1).filter));
     if (m_session.fileName.empty()) {
-        dialog->setDirectory(QFile::decodeName(QByteArray::fromStdString(m_startDir)));
+        dialog->setDirectory(qtPath(m_startDir));
     } else {
-        const QFileInfo last(QFile::decodeName(QByteArray::fromStdString(m_session.fileName)));
+        const QFileInfo last(qtPath(m_session.fileName));
         dialog->setDirectory(last.absolutePath());
         dialog->selectFile(last.fileName());
     }

@@ -23,6 +23,22 @@ QString labelCaption(std::string_view caption) { return qtText(plainCaption(capt
 
 QString dialogFilter(std::string_view description) { return qtText(description) + QStringLiteral(" (*)"); }
 
-std::string filePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The core takes UTF-8 paths everywhere; encodeName gives the ANSI code page on Windows, so there
+// the UTF-8 form is taken directly.
+std::string filePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString qtPath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromStdString(path);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
 
 }  // namespace parvex

@@ -24,5 +24,7 @@ QString dialogFilter(std::string_view description);
 
 // A path as the core wants it: the file system's own bytes.
 std::string filePath(const QString& path);
+// A path from the core, for Qt.
+QString qtPath(const std::string& path);
 
 }  // namespace parvex

@@ -1,12 +1,11 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,16 +95,15 @@ std::uint32_t referenceHalfPadded(const std::string& path, std::uint8_t code, st
     return result;
 }
 
-// An image file made sparse by ftruncate, with only the bytes a case needs written.
+// An image file made sparse by resizing, with only the bytes a case needs written.
 class SparseImage {
 public:
     SparseImage(const test::TempDir& dir, std::uint64_t size) : m_path(dir.file("image.srl")) {
-        m_fd = ::open(m_path.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0600);
-        if (m_fd < 0 || ::ftruncate(m_fd, static_cast<off_t>(size)) != 0) ADD_FAILURE() << "cannot make image";
+        { std::ofstream create(pathFromUtf8(m_path), std::ios::binary | std::ios::trunc); }
+        resize(size);
+        m_file.open(pathFromUtf8(m_path), std::ios::in | std::ios::out | std::ios::binary);
+        if (!m_file) ADD_FAILURE() << "cannot make image";
     }
-    ~SparseImage() { ::close(m_fd); }
-    SparseImage(const SparseImage&) = delete;
-    SparseImage& operator=(const SparseImage&) = delete;
 
     void put(std::uint64_t at, std::uint8_t value) { fill(at, 1, value); }
 
@@ -113,7 +111,10 @@ public:
         const std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min<std::uint64_t>(n, 4 * kMiB)), value);
         for (std::uint64_t done = 0; done < n;) {
             const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), n - done));
-            if (::pwrite(m_fd, block.data(), part, static_cast<off_t>(at + done)) != static_cast<ssize_t>(part)) {
+            m_file.seekp(static_cast<std::streamoff>(at + done));
+            m_file.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(part));
+            m_file.flush();
+            if (!m_file) {
                 ADD_FAILURE() << "cannot write image";
                 return;
             }
@@ -122,14 +123,16 @@ public:
     }
 
     void resize(std::uint64_t size) {
-        if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0) ADD_FAILURE() << "cannot resize image";
+        std::error_code ec;
+        std::filesystem::resize_file(pathFromUtf8(m_path), size, ec);
+        if (ec) ADD_FAILURE() << "cannot resize image";
     }
 
     const std::string& path() const { return m_path; }
 
 private:
     std::string m_path;
-    int m_fd = -1;
+    std::fstream m_file;
 };
 
 Session sessionFor(std::uint8_t code, std::uint64_t fileSize) {

@@ -1,9 +1,8 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -149,10 +148,10 @@ TEST(DeviceCapacity, SparseFilesOfTwoAndFourGiB) {
     test::TempDir dir;
     for (auto [code, size] : {std::pair{0x0E, 2147483648ull}, std::pair{0x0F, 4294967296ull}}) {
         const std::string path = dir.file("big.srl");
-        const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
-        ::close(fd);
+        { std::ofstream create(pathFromUtf8(path), std::ios::binary | std::ios::trunc); }
+        std::error_code ec;
+        std::filesystem::resize_file(pathFromUtf8(path), size, ec);
+        ASSERT_FALSE(ec) << ec.message();
         auto file = ImageFile::open(path);
         ASSERT_TRUE(file);
         Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(code));

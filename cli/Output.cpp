@@ -99,15 +99,8 @@ std::optional<std::string> writeReportFile(const std::string& path, std::string_
 }
 
 void printError(std::string_view message) {
-    std::string text;
-    std::size_t start = 0;
-    while (start < message.size()) {
-        std::size_t end = message.find('\n', start);
-        if (end == std::string_view::npos) end = message.size();
-        if (end > start) text += "parvex-check: " + safeText(message.substr(start, end - start)) + "\n";
-        start = end + 1;
-    }
-    std::fputs(text.c_str(), stderr);
+    const std::string line = "parvex-check: " + safeText(message) + "\n";
+    std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
 

@@ -36,7 +36,7 @@ private:
 // directly. Returns the reason on failure.
 std::optional<std::string> writeReportFile(const std::string& path, std::string_view content);
 
-// "parvex-check: " and the message on standard error, each line through safeText.
+// "parvex-check: " and the message on standard error as one line, through safeText.
 void printError(std::string_view message);
 
 }  // namespace parvex::cli

@@ -94,13 +94,15 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        std::ostringstream normal;
-        std::ostringstream failure;
-        const int rc = app.exit(e, normal, failure);
-        if (rc != 0) {
-            printError(failure.str());
+        if (e.get_exit_code() != 0) {
+            // The message quotes the arguments, which may hold anything: it goes out as one line.
+            printError(e.what());
+            printError("run with --help for more information");
             return kUsage;
         }
+        std::ostringstream normal;
+        std::ostringstream ignored;
+        app.exit(e, normal, ignored);
         out.write(normal.str());
         return kClean;
     }

@@ -1,5 +1,9 @@
 // parvex-check as a pipeline step: hostile text never reaches the terminal raw, failed writes never
 // pass for success, the JUnit report reads back, and the starting language is the window's.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -344,6 +348,50 @@ TEST_F(Pipeline, ColourOnlyWhenAskedAndTheMarkerAlways) {
         EXPECT_NE(c.out.find("Error (!)"), std::string::npos) << c.out;
     }
     EXPECT_EQ(check({"--color", "sometimes", faulty}).status, 2);
+}
+
+// A terminal as standard output: what --color auto decides from TERM and NO_COLOR.
+TEST_F(Pipeline, AutoColourOnATerminalFollowsTermAndNoColor) {
+    auto image = buildSampleImage();
+    image[0x013] = 1;
+    finalizeChecksums(image);
+    const std::string faulty = sample("QPVXJ00.SRL", image);
+    struct Row {
+        std::vector<std::string> env;
+        bool colour;
+    };
+    const std::vector<Row> rows{{{"TERM=xterm"}, true},
+                                {{"TERM=xterm", "NO_COLOR="}, true},
+                                {{"TERM=xterm", "NO_COLOR=1"}, false},
+                                {{"TERM=dumb"}, false},
+                                {{"TERM=dumb", "NO_COLOR="}, false}};
+    for (const Row& r : rows) {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(grantpt(master), 0);
+        ASSERT_EQ(unlockpt(master), 0);
+        const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+        ASSERT_GE(slave, 0);
+        std::vector<std::string> env = r.env;
+        env.push_back("LANG=C");
+        const Child c = test::runChild({PARVEX_CHECK_PATH, "--side-dir", dir.path().string(), faulty}, env,
+                                       scratch.path(), Stdout::Descriptor, slave);
+        close(slave);
+        // The report is far smaller than the terminal's buffer: it is all there once the child is gone.
+        std::string shown;
+        char buf[4096];
+        for (;;) {
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 200) <= 0) break;
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) break;
+            shown.append(buf, static_cast<std::size_t>(n));
+        }
+        close(master);
+        EXPECT_EQ(c.status, 1);
+        EXPECT_NE(shown.find("Error (!)"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("\x1b[31m") != std::string::npos, r.colour) << r.env.back();
+    }
 }
 
 TEST_F(Pipeline, PrefixesFollowTheLanguage) {

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "run/SafeText.h"
 #include "tools/SampleImage.h"
 
 namespace {
@@ -48,10 +49,12 @@ int main(int argc, char** argv) {
     const auto image = parvex::buildSampleImage(parvex::sampleOptionsForName(path));
     int error = 0;
     if (force ? parvex::writeImage(path, image) : writeNew(path, image, error)) return 0;
+    // The path goes to the terminal as a visible text, whatever it holds.
+    const std::string shown = parvex::safeText(path);
     if (!force && error == EEXIST)
-        std::fprintf(stderr, "parvex-sample: %s exists; --force overwrites it\n", path.c_str());
+        std::fprintf(stderr, "parvex-sample: %s exists; --force overwrites it\n", shown.c_str());
     else
-        std::fprintf(stderr, "parvex-sample: cannot write %s%s%s\n", path.c_str(), error ? ": " : "",
+        std::fprintf(stderr, "parvex-sample: cannot write %s%s%s\n", shown.c_str(), error ? ": " : "",
                      error ? std::strerror(error) : "");
     return 1;
 }

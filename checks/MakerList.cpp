@@ -72,7 +72,18 @@ std::string decodeShiftJis(std::string_view stored) { return decodeCp932(stored)
 
 }  // namespace
 
+// A list saved as UTF-8 may begin with a byte-order mark; it is no part of the first code. The
+// same three bytes can begin a Shift-JIS list, which then reads as it always did.
+void ListReader::skipByteOrderMark() {
+    m_started = true;
+    std::uint8_t head[3] = {};
+    if (m_file.readAt(0, head, sizeof head) != sizeof head) return;
+    if (head[0] != 0xEF || head[1] != 0xBB || head[2] != 0xBF) return;
+    if (detectEncoding(m_file) == ListEncoding::Utf8) m_offset = sizeof head;
+}
+
 int ListReader::nextByte() {
+    if (!m_started) skipByteOrderMark();
     if (m_pos == m_length) {
         const std::uint64_t left = m_file.size() > m_offset ? m_file.size() - m_offset : 0;
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_block.size()));

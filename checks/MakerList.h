@@ -34,6 +34,7 @@ public:
 private:
     int nextByte();
     int peekByte();
+    void skipByteOrderMark();
 
     ImageFile& m_file;
     std::array<std::uint8_t, 16384> m_block{};
@@ -41,6 +42,7 @@ private:
     std::size_t m_pos = 0;
     std::uint64_t m_offset = 0;  // file offset of the byte after the block
     bool m_eof = false;
+    bool m_started = false;
 };
 
 enum class ListEncoding { ShiftJis, Utf8 };

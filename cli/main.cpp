@@ -1,24 +1,52 @@
 // parvex-check: the headless checker. Every file named is checked as if dropped on the window, in
 // order, on one window model.
-#include <unistd.h>
-
-#include <cstdio>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "buildinfo/MarkerSearch.h"
+#include "cli/Console.h"
+#include "cli/Output.h"
 #include "core/CommandLine.h"
 #include "core/ImageFile.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
+#include "run/JUnitReport.h"
 #include "run/Report.h"
+#include "run/SafeText.h"
 #include "run/Session.h"
+#include "core/Utf8Path.h"
 
 namespace {
+
+using parvex::cli::printError;
+using parvex::cli::ReportOutput;
+
+// Exit statuses, as --help and the README list them.
+constexpr int kClean = 0;
+constexpr int kFindings = 1;
+constexpr int kUsage = 2;  // also: an image could not be opened
+constexpr int kWriteFailed = 3;
+
+struct Options {
+    std::string lang;
+    bool json = false;
+    bool crc = false;
+    bool readStats = false;
+    int switches = 0;
+    std::string sideDir;
+    std::string color = "auto";
+    std::string junit;
+    std::vector<std::string> files;
+};
 
 std::string localeLanguage() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -28,66 +56,173 @@ std::string localeLanguage() {
     return "en";
 }
 
-}  // namespace
+std::string helpFooter(const std::string& defaultSideDir) {
+    return "Exit status:\n"
+           "  0  every image checked, no error finding\n"
+           "  1  an error finding in at least one image (notices alone give 0)\n"
+           "  2  usage error, a --side-dir that is no directory, or an image that could not be opened\n"
+           "  3  the report (standard output or the --junit file) could not be written in full\n"
+           "\n"
+           "Environment:\n"
+           "  LC_ALL, LC_MESSAGES, LANG  the first one set gives the default --lang: ja when it starts\n"
+           "                             with \"ja\", otherwise en\n"
+           "  NO_COLOR                   present and not empty: no colour under --color auto\n"
+           "  TERM                       \"dumb\": no colour under --color auto\n"
+           "\n"
+           "Side files: Dorclic.txt (maker list) and ferin.ini are looked for in --side-dir, by default\n"
+           "the program's directory (" + parvex::safeText(defaultSideDir) + ").\n";
+}
 
-int main(int argc, char** argv) {
-    parvex::CommandLine commandLine(argc, argv);
+// Fills opts from the command line; returns an exit status when the program should stop here.
+std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutput& out) {
+    const std::string defaultSideDir = parvex::programDirectory();
+    opts.lang = localeLanguage();
+    opts.sideDir = defaultSideDir;
     CLI::App app{"ZR PARVEX: checks master ROM images of the ZR handheld", "parvex-check"};
-    std::string lang = localeLanguage();
-    bool json = false;
-    bool crc = false;
-    bool readStats = false;
-    int switches = 0;
-    std::string sideDir = parvex::programDirectory();
-    std::vector<std::string> files;
-    app.add_option("--lang", lang, "Language of the messages")->check(CLI::IsMember({"en", "ja"}));
-    app.add_flag("--json", json, "One JSON document on standard output");
-    app.add_flag("--crc", crc, "Also compute the whole-file CRC of each file");
-    app.add_option("--switch", switches, "Apply the language switch N times after each run")
-        ->check(CLI::Range(0, 1000));
+    app.add_option("--lang", opts.lang, "Language of the report: en or ja (default from the locale)")
+        ->check(CLI::IsMember({"en", "ja"}));
+    app.add_flag("--json", opts.json, "One JSON document on standard output instead of the text report");
+    app.add_flag("--crc", opts.crc, "Also compute the whole-file CRC of each file");
+    app.add_option("--switch", opts.switches,
+                   "Press the language switch N times after each run, N from 0 to 1000 (default 0)")
+        ->check(CLI::Range(0, 1000))
+        ->type_name("N");
+    app.add_option("--side-dir", opts.sideDir, "Directory of Dorclic.txt and ferin.ini (default: the program's)")
+        ->type_name("DIR");
+    app.add_option("--color", opts.color,
+                   "Colour the text report: auto (the default: when standard output is a terminal, TERM is "
+                   "not dumb and NO_COLOR is unset or empty), always or never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->type_name("WHEN");
+    app.add_option("--junit", opts.junit, "Also write a JUnit XML report to PATH (with either output)")
+        ->type_name("PATH");
+    app.add_option("FILE", opts.files, "Images to check")->required()->type_name("");
     // For the benchmarks: how many bytes each file's checks read, and which fast paths ran.
-    app.add_flag("--read-stats", readStats, "")->group("");
-    app.add_option("--side-dir", sideDir, "Where Dorclic.txt and ferin.ini are looked for");
-    app.add_option("FILE", files, "Images to check")->required();
+    app.add_flag("--read-stats", opts.readStats, "")->group("");
     app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
+    app.footer(helpFooter(defaultSideDir));
     try {
-        app.parse(commandLine.argc(), commandLine.argv());
+        app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int rc = app.exit(e);
-        return rc == 0 ? 0 : 2;
+        if (e.get_exit_code() != 0) {
+            // The message quotes the arguments, which may hold anything: it goes out as one line.
+            printError(e.what());
+            printError("run with --help for more information");
+            return kUsage;
+        }
+        std::ostringstream normal;
+        std::ostringstream ignored;
+        app.exit(e, normal, ignored);
+        out.write(normal.str());
+        return kClean;
     }
 
-    parvex::Session session(sideDir);
-    session.fileCrcInRun = crc;
-    // Japanese is what the window's first showing gives; English is the design state.
-    if (lang == "ja") session.switchLanguage();
+    std::error_code ec;
+    const auto status = std::filesystem::status(parvex::pathFromUtf8(opts.sideDir), ec);
+    if (!std::filesystem::exists(status)) {
+        printError("--side-dir " + opts.sideDir + ": no such directory");
+        return kUsage;
+    }
+    if (!std::filesystem::is_directory(status)) {
+        printError("--side-dir " + opts.sideDir + ": not a directory");
+        return kUsage;
+    }
+    return std::nullopt;
+}
 
-    const bool colour = !json && isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
+bool wantColour(const Options& opts) {
+    if (opts.json || opts.color == "never") return false;
+    if (opts.color == "always") return true;
+    const char* noColor = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return parvex::cli::stdoutIsTerminal() && !(term && std::string(term) == "dumb") && !(noColor && *noColor);
+}
+
+// The window comes up in Japanese (its first showing presses the switch once); English is what a
+// second press gives, not the design texts the window never shows.
+void startIn(parvex::Session& session, const std::string& lang) {
+    session.switchLanguage();
+    if (lang == "en") session.switchLanguage();
+}
+
+std::string utcTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &now);
+#else
+    gmtime_r(&now, &utc);
+#endif
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &utc);
+    return buf;
+}
+
+int finishOutput(ReportOutput& out, int status) {
+    if (out.finish()) return status;
+    if (!out.brokenPipe()) printError(out.failure());
+    return kWriteFailed;
+}
+
+int checkAll(const Options& opts, ReportOutput& out) {
+    parvex::Session session(opts.sideDir);
+    session.fileCrcInRun = opts.crc;
+    startIn(session, opts.lang);
+    const bool colour = wantColour(opts);
+    const std::string started = utcTimestamp();
     nlohmann::json runs = nlohmann::json::array();
+    std::vector<parvex::JUnitCase> cases;
     bool openFailed = false;
     bool error = false;
-    for (const std::string& file : files) {
+    for (std::size_t i = 0; i < opts.files.size(); ++i) {
+        const std::string& file = opts.files[i];
+        const auto start = std::chrono::steady_clock::now();
         const std::uint64_t readBefore = parvex::ImageFile::bytesReadByProcess();
         session.load(file);
         const bool failed = session.lastOpenFailed;
         // The run computed the CRC in its pass; a file it could not open gets the command's message.
-        if (crc && failed) session.computeFileCrc();
-        if (readStats) {
+        if (opts.crc && failed) session.computeFileCrc();
+        if (opts.readStats) {
             std::error_code ec;
-            const auto size = std::filesystem::file_size(file, ec);
+            const auto size = std::filesystem::file_size(parvex::pathFromUtf8(file), ec);
             std::cerr << "read-stats: bytes-read " << parvex::ImageFile::bytesReadByProcess() - readBefore
                       << " file-size " << (ec ? 0 : size) << " marker-path "
                       << parvex::markerPathName(parvex::fastestMarkerPath()) << " crc-path "
                       << parvex::ccittPathName(parvex::fastestCcittPath()) << "\n";
         }
-        for (int i = 0; i < switches; ++i) session.switchLanguage();
+        for (int n = 0; n < opts.switches; ++n) session.switchLanguage();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         openFailed = openFailed || failed;
         error = error || parvex::hasError(session);
-        if (json) runs.push_back(parvex::renderJson(session, file));
-        else std::cout << parvex::renderText(session, file, colour) << (&file != &files.back() ? "\n" : "");
+        if (!opts.junit.empty()) cases.push_back(parvex::junitCase(session, file, took.count()));
+        if (opts.json) runs.push_back(parvex::renderJson(session, file));
+        // A report that cannot reach its reader is not worth checking the rest for.
+        else if (!out.write((i ? "\n" : "") + parvex::renderText(session, file, colour)))
+            return finishOutput(out, kWriteFailed);
     }
-    if (json) std::cout << parvex::renderJsonDocument(runs);
-    std::cout.flush();
-    if (openFailed) return 2;
-    return error ? 1 : 0;
+    if (opts.json) out.write(parvex::renderJsonDocument(runs));
+    const int status = openFailed ? kUsage : error ? kFindings : kClean;
+    if (!out.finish()) return finishOutput(out, kWriteFailed);
+    if (!opts.junit.empty()) {
+        if (const auto problem = parvex::cli::writeReportFile(opts.junit, parvex::renderJUnit(cases, started))) {
+            printError("JUnit report: " + *problem);
+            return kWriteFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    parvex::CommandLine commandLine(argc, argv);
+    const bool stdoutClosed = parvex::cli::guardStandardStreams();
+    parvex::cli::ignoreBrokenPipe();
+    ReportOutput out(stdoutClosed);
+    Options opts;
+    if (const auto status = parseOptions(commandLine.argc(), commandLine.argv(), opts, out)) {
+        if (*status != kClean) return *status;
+        return finishOutput(out, kClean);
+    }
+    return checkAll(opts, out);
 }

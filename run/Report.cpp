@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "run/SafeText.h"
+
 namespace parvex {
 namespace {
 
@@ -73,28 +75,49 @@ std::string pad(const std::string& s, std::size_t width) {
     return w >= width ? s + " " : s + std::string(width - w, ' ');
 }
 
+std::string caption(const WindowModel& m, Control c) { return safeText(plainCaption(m.control(c).caption)); }
+
 constexpr const char* kRed = "\x1b[31m";
 constexpr const char* kBlue = "\x1b[34m";
 constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kReset = "\x1b[0m";
 
-std::string value(const DisplayField& f, bool colour) {
-    std::string text = f.text.empty() ? "-" : f.text;
-    if (f.colour == Colour::Red) return colour ? kRed + text + kReset : text + " (!)";
-    if (f.colour == Colour::Blue && colour) return kBlue + text + kReset;
+// A faulty value keeps its marker in colour too: colour alone is lost on colour-blind readers.
+std::string faulty(const std::string& text, bool colour) {
+    return colour ? kRed + text + " (!)" + kReset : text + " (!)";
+}
+
+// A label shown in front of a value box when the label is visible (the ROM control detail's "MROM").
+std::optional<Control> labelOf(Field f) {
+    if (f == Field::MROM_Ver) return Control::Label_MROM;
+    return std::nullopt;
+}
+
+std::string value(const WindowModel& m, Field field, bool colour) {
+    const DisplayField& f = m.field(field);
+    std::string text = f.text.empty() ? "-" : safeText(f.text);
+    if (f.colour == Colour::Red) text = faulty(text, colour);
+    else if (f.colour == Colour::Blue && colour) text = kBlue + text + kReset;
+    const auto label = labelOf(field);
+    if (label && m.control(*label).visible) return safeText(m.control(*label).caption) + " " + text;
     return text;
 }
 
 std::string severityName(Severity s) { return s == Severity::Error ? "error" : "notice"; }
 
+std::string severityTag(Severity s, Language language) {
+    if (language == Language::Japanese) return s == Severity::Error ? "エラー:" : "注意:";
+    return severityName(s) + ":";
+}
+
 // The message list's lines like compiler diagnostics; the edit line alone when there are none.
 std::string renderMessages(const WindowModel& m, bool colour) {
-    if (m.messages.lines.empty()) return m.messages.text + "\n";
+    if (m.messages.lines.empty()) return safeText(m.messages.text) + "\n";
     std::string out;
     for (const MessageLine& line : m.messages.lines) {
-        const std::string tag = severityName(line.severity) + ":";
+        const std::string tag = severityTag(line.severity, m.language());
         const char* tint = line.severity == Severity::Error ? kRed : kBold;
-        out += (colour ? tint + tag + kReset : tag) + " " + line.text + "\n";
+        out += (colour ? tint + tag + kReset : tag) + " " + safeText(line.text) + "\n";
     }
     return out;
 }
@@ -109,32 +132,34 @@ bool hasError(const Session& session) {
 
 std::string renderText(const Session& session, const std::string& path, bool colour) {
     const WindowModel& m = session.model;
-    std::string out = (colour ? std::string(kBold) : "") + "== " + path + (colour ? kReset : "") + "\n";
+    // Everything shown goes through safeText: image bytes, side files and file names reach it.
+    std::string out = (colour ? std::string(kBold) : "") + "== " + safeText(path) + (colour ? kReset : "") + "\n";
     // The window would still show the previous file's boxes; a report shows only what this file gave.
     if (session.lastOpenFailed) return out + renderMessages(m, colour);
     for (const Group& group : layout()) {
         for (const Row& row : group) {
             std::vector<std::string> values;
             for (Field f : row.fields)
-                if (m.field(f).visible) values.push_back(value(m.field(f), colour));
+                if (m.field(f).visible) values.push_back(value(m, f, colour));
             if (values.empty()) continue;
-            std::string line = "  " + pad(row.caption ? plainCaption(m.control(*row.caption).caption) : "", 34);
-            line += pad(row.offset ? plainCaption(m.control(*row.offset).caption) : "", 32);
+            std::string line = "  " + pad(row.caption ? caption(m, *row.caption) : "", 34);
+            line += pad(row.offset ? caption(m, *row.offset) : "", 32);
             for (std::size_t i = 0; i < values.size(); ++i) line += (i ? "  " : "") + values[i];
             out += line + "\n";
         }
         out += "\n";
     }
-    out += "  " + plainCaption(m.control(Control::PSDK).caption) + "\n";
+    out += "  " + caption(m, Control::PSDK) + "\n";
     for (const SdkRow& row : m.sdkRows) {
         const bool blue = sdkRowColour(row) == Colour::Blue && colour;
-        out += "    " + (blue ? kBlue + row.caption + kReset : row.caption) + "\n";
+        const std::string text = safeText(row.caption);
+        out += "    " + (blue ? kBlue + text + kReset : text) + "\n";
     }
-    out += "  " + plainCaption(m.control(Control::PLibrary).caption) + "\n";
+    out += "  " + caption(m, Control::PLibrary) + "\n";
     for (const MiddlewareRow& row : m.middlewareRows) {
         const bool red = middlewareRowColour(m, row) == Colour::Red;
-        std::string text = pad(row.development, 24) + row.module;
-        out += "    " + (red ? (colour ? kRed + text + kReset : text + " (!)") : text) + "\n";
+        const std::string text = pad(safeText(row.development), 24) + safeText(row.module);
+        out += "    " + (red ? faulty(text, colour) : text) + "\n";
     }
     return out + "\n" + renderMessages(m, colour);
 }

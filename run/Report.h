@@ -8,7 +8,10 @@
 
 namespace parvex {
 
-// The window model after a run, as the readable text report of parvex-check.
+// The window model after a run, as the readable text report of parvex-check. Every text from the
+// image, a side file or the path is shown through safeText, so the report's lines are all its own.
+// Faulty values carry "(!)" with or without colour; the prefixes of the message lines follow the
+// window's language.
 std::string renderText(const Session& session, const std::string& path, bool colour);
 
 // The same as one JSON run object; the caller dumps it with invalid UTF-8 replaced.

@@ -11,6 +11,9 @@ int runCrcButtonTests(int argc, char** argv);
 int runAboutTests(int argc, char** argv);
 int runSideFileTests(int argc, char** argv);
 int runRenderTests(int argc, char** argv);
+int runReportTests(int argc, char** argv);
+int runWorkTests(int argc, char** argv);
+int runDesktopTests(int argc, char** argv);
 }  // namespace parvex::test
 
 int main(int argc, char** argv) {
@@ -23,7 +26,7 @@ int main(int argc, char** argv) {
     using namespace parvex::test;
     int failed = 0;
     for (auto run : {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests,
-                     runSideFileTests, runRenderTests})
+                     runSideFileTests, runRenderTests, runReportTests, runWorkTests, runDesktopTests})
         failed += run(argc, argv);
     return failed == 0 ? 0 : 1;
 }

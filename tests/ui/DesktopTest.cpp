@@ -1,11 +1,14 @@
 // The window at home on the desktop: every message readable whole, Qt's own texts in the window's
 // language, keys and recent files, a place on a small screen, and a failed load reported as such.
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 #include "UiTestSupport.h"
@@ -81,6 +84,44 @@ private slots:
         lbtn->click();  // Japanese again
         QVERIFY(form.qtTranslated());
         QVERIFY(QCoreApplication::translate("QLineEdit", "&Copy") != english);
+    }
+
+    // Ctrl+O shows the Open dialog, whose own buttons follow the window's language.
+    void ctrlOOpensTheDialogInTheWindowsLanguage_data() {
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("Japanese") << 0 << false;
+        QTest::newRow("English") << 1 << true;
+    }
+
+    void ctrlOOpensTheDialogInTheWindowsLanguage() {
+        QFETCH(int, clicks);
+        QFETCH(bool, english);
+        TestDir dir;
+        TForm1 form(dir.dir(), {}, dir.dir());
+        form.show();
+        for (int i = 0; i < clicks; ++i) form.findChild<QPushButton*>(QStringLiteral("LBtn"))->click();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QStringList buttons;
+        bool isFileDialog = false;
+        QTimer inspector;
+        inspector.setInterval(0);
+        connect(&inspector, &QTimer::timeout, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog) return;
+            inspector.stop();
+            isFileDialog = qobject_cast<QFileDialog*>(dialog) != nullptr;
+            for (const QPushButton* button : dialog->findChildren<QPushButton*>()) buttons << button->text();
+            dialog->close();
+        });
+        inspector.start();
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(isFileDialog);
+        QCOMPARE(buttons.contains(QStringLiteral("Cancel")), english);
+        QVERIFY(!buttons.isEmpty());
+        QVERIFY(!form.busy());  // cancelled: nothing loaded
+        QVERIFY(form.session().fileName.empty());
     }
 
     void placement_data() {

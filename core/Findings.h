@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 
@@ -12,6 +13,12 @@ enum class Msg {
 #include "core/Messages.def"
 #undef PARVEX_MESSAGE
 };
+
+inline constexpr std::size_t kMessageCount = 0
+#define PARVEX_MESSAGE(id, severity, en1, en2, ja1, ja2) +1
+#include "core/Messages.def"
+#undef PARVEX_MESSAGE
+    ;
 
 Severity severityOf(Msg m);
 // The copy that becomes the list's edit line, or a box text, in the given language.

@@ -12,6 +12,12 @@ void Session::switchLanguage() {
         model.control(t.control)[t.property] = toJapanese ? t.japanese : t.english;
     model.setLanguage(toJapanese ? Language::Japanese : Language::English);
     if (state.Run_Started != 1) return;
+    // Nothing was read from an image that did not open: re-running the checks would judge the
+    // previous image's bytes (or all zeros) under this name. Say again what happened instead.
+    if (lastOpenFailed) {
+        addFinding(model, Msg::OpenFailed);
+        return;
+    }
 
     // The steps that need only the CheckState, in the switch's own order; no file is open.
     std::optional<ImageFile> noFile;

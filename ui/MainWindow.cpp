@@ -5,24 +5,39 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include "ui/AboutBox.h"
 #include "ui/Fonts.h"
+#include "run/Report.h"
 #include "ui/FormDesign.h"
+#include "ui/Placement.h"
 #include "ui/QtConvert.h"
 #include "ui/StartupPath.h"
 
@@ -51,14 +66,26 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-// The busy cursor while a command works, restored however the command ends.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
+QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+// Where the recent files are kept between sessions.
+QSettings recentSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("parvex"), QStringLiteral("parvex"));
+}
+
+const QString kRecentKey = QStringLiteral("recentFiles");
+
+// Every row of a build list, one line each, columns separated by a tab.
+QString listText(const QTreeWidget* list) {
+    QString text;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        QStringList columns;
+        for (int column = 0; column < list->columnCount(); ++column) columns << item->text(column);
+        text += columns.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
 
 QIcon picture(const char* name) { return QIcon(QStringLiteral(":/images/%1.xpm").arg(QLatin1String(name))); }
 
@@ -74,16 +101,29 @@ TForm1::TForm1(std::string programDir, std::vector<std::string> arguments, std::
     setFont(designFont(kFontPixels, FontPitch::Proportional));
     buildForm();
     buildMenu();
+    buildShortcuts();
+    buildContextMenus();
     m_about = std::make_unique<TfAbout>();
+    m_session.progress = &m_progress;
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(100);
+    connect(m_progressTimer, &QTimer::timeout, this, &TForm1::showProgress);
 
-    // The argument is checked before the first showing, so that showing re-runs it in Japanese.
-    if (!arguments.empty())
-        m_session.load(resolveStartupPath(arguments.front(), m_startDir, m_session.state.Program_Dir));
     render();
+    // The argument is checked before the first showing, so that showing re-runs it in Japanese;
+    // the window shows at once and its first switch waits for the run.
+    if (!arguments.empty())
+        loadPaths({resolveStartupPath(arguments.front(), m_startDir, m_session.state.Program_Dir)});
     setAcceptDrops(true);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    if (!m_worker) return;
+    m_progress.cancelled = true;
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+}
 
 void TForm1::buildForm() {
     std::vector<QWidget*> parents(groupDesigns().size() + 1, nullptr);
@@ -131,8 +171,10 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
             if (const auto control = controlByName(d.name)) m_controls.push_back({edit, *control, Fit::Fixed});
             // Checks read some boxes back, so what the user types is the box's text.
             if (d.look == Look::BoxEditable)
-                connect(edit, &QLineEdit::textEdited, this,
-                        [this, field](const QString& text) { m_session.model.setText(field, text.toStdString()); });
+                connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+                    // While a run works the model is its own; the run's result replaces the text.
+                    if (!busy()) m_session.model.setText(field, text.toStdString());
+                });
             return edit;
         }
         case Look::MessageList: {
@@ -141,6 +183,8 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
             m_messageList->setInsertPolicy(QComboBox::NoInsert);
             m_messageList->setAcceptDrops(false);
             m_messageList->lineEdit()->setAcceptDrops(false);
+            // Every line is shown whole: no elision, the drop-down as wide as its longest line.
+            m_messageList->view()->setTextElideMode(Qt::ElideNone);
             m_controls.push_back({m_messageList, *d.control, Fit::Fixed});
             return m_messageList;
         }
@@ -153,6 +197,8 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
                 m_crcButton = button;
                 button->setCursor(Qt::PointingHandCursor);
             }
+            if (d.control == Control::LoadBtn) m_loadButton = button;
+            if (d.control == Control::LBtn) m_languageButton = button;
             m_controls.push_back({button, *d.control, Fit::Fixed});
             return button;
         }
@@ -234,6 +280,9 @@ void TForm1::buildMenu() {
 }
 
 void TForm1::render() {
+    // A run at work owns the model; the window shows it once the run has ended.
+    if (busy()) return;
+    followQtTranslation();
     for (const BoxBinding& b : m_boxes) renderBox(b);
     for (const ControlBinding& b : m_controls) renderControl(b);
     renderMessages();
@@ -298,6 +347,12 @@ void TForm1::renderMessages() {
     if (shown != lines) {
         m_messageList->clear();
         m_messageList->addItems(lines);
+        for (int i = 0; i < lines.size(); ++i) m_messageList->setItemData(i, lines[i], Qt::ToolTipRole);
+        QAbstractItemView* view = m_messageList->view();
+        const int longest = lines.isEmpty() ? 0 : view->sizeHintForColumn(0);
+        // The line, the view's frame and a vertical scroll bar, should the list be long.
+        const int needed = longest + 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+        view->setMinimumWidth(std::max(m_messageList->width(), needed));
     }
     m_messageList->setEditText(qtText(list.text));
     m_messageList->lineEdit()->setCursorPosition(0);
@@ -339,53 +394,247 @@ std::unique_ptr<QFileDialog> TForm1::makeOpenDialog() {
 }
 
 void TForm1::loadCommand() {
+    if (busy()) return;
     const auto dialog = makeOpenDialog();
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
-    m_session.load(filePath(dialog->selectedFiles().front()));
-    render();
+    loadPaths({filePath(dialog->selectedFiles().front())});
+}
+
+void TForm1::reloadCommand() {
+    if (busy() || m_session.fileName.empty()) return;
+    loadPaths({m_session.fileName});
 }
 
 void TForm1::aboutCommand() { m_about->showCentred(qtText(m_session.aboutCaption())); }
 
 void TForm1::switchLanguage() {
+    if (busy()) return;
     m_session.switchLanguage();
     render();
 }
 
 void TForm1::CRCBtnClick() {
-    {
-        BusyCursor busy;
-        m_crcButton->setEnabled(false);
-        m_session.computeFileCrc();
-        m_crcButton->setEnabled(true);
-    }
-    render();
+    if (busy()) return;
+    startWork(Msg::CrcProgress, m_crcButton, [](Session& session) { session.computeFileCrc(); });
 }
 
 void TForm1::dropFiles(const QStringList& paths) {
     activateWindow();
     raise();
-    {
-        BusyCursor busy;
-        for (const QString& path : paths) m_session.load(filePath(path));
+    std::vector<std::string> files;
+    for (const QString& path : paths) files.push_back(filePath(path));
+    loadPaths(std::move(files));
+}
+
+void TForm1::loadPaths(std::vector<std::string> paths) {
+    if (busy() || paths.empty()) return;
+    m_opened.clear();
+    startWork(Msg::CheckingProgress, m_loadButton, [this, paths = std::move(paths)](Session& session) {
+        for (const std::string& path : paths) {
+            if (m_progress.cancelled) return;
+            session.load(path);
+            if (!session.lastOpenFailed) m_opened.push_back(path);
+        }
+    });
+}
+
+void TForm1::startWork(Msg progress, QPushButton* atWork, std::function<void(Session&)> job) {
+    m_progress.bytesRead = 0;
+    m_progress.cancelled = false;
+    m_progressLabel = qtText(textOf(m_session.model, progress));
+    m_atWork = atWork;
+    for (QPushButton* button : {m_loadButton, m_languageButton, m_crcButton}) button->setEnabled(false);
+    m_atWork->setCursor(Qt::WaitCursor);
+    QThread* worker = QThread::create([this, job = std::move(job)] { job(m_session); });
+    m_worker = worker;
+    // Queued to this thread; a work ended by cancelWork has already been taken down.
+    connect(worker, &QThread::finished, this, [this, worker] {
+        if (worker == m_worker) endWork();
+    });
+    showProgress();
+    m_progressTimer->start();
+    worker->start();
+}
+
+void TForm1::showProgress() {
+    const auto mebibytes = static_cast<qulonglong>(m_progress.bytesRead.load() >> 20);
+    setWindowTitle(QStringLiteral("%1… %2 MiB").arg(m_progressLabel).arg(mebibytes));
+}
+
+void TForm1::endWork() {
+    m_progressTimer->stop();
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+    for (QPushButton* button : {m_loadButton, m_languageButton, m_crcButton}) button->setEnabled(true);
+    if (m_atWork == m_crcButton) m_crcButton->setCursor(Qt::PointingHandCursor);
+    else m_atWork->unsetCursor();
+    if (!m_progress.cancelled) rememberRecent(m_opened);
+    m_opened.clear();
+    if (m_switchAfterWork) {
+        m_switchAfterWork = false;
+        m_session.switchLanguage();
     }
     render();
+    emit workEnded();
+}
+
+void TForm1::cancelWork() {
+    if (!busy()) return;
+    m_progress.cancelled = true;
+    endWork();
+}
+
+void TForm1::waitForWork() {
+    if (!busy()) return;
+    QEventLoop loop;
+    connect(this, &TForm1::workEnded, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::string TForm1::reportText() const { return renderText(m_session, m_session.fileName, false); }
+
+bool TForm1::saveReport(const QString& path) const {
+    const bool json = path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
+    const std::string report = json ? renderJsonDocument(nlohmann::json::array({renderJson(m_session, m_session.fileName)}))
+                                    : reportText();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const auto size = static_cast<qint64>(report.size());
+    return file.write(report.data(), size) == size && file.flush();
+}
+
+void TForm1::copyReportCommand() {
+    if (busy()) return;
+    QGuiApplication::clipboard()->setText(qtText(reportText()));
+}
+
+void TForm1::saveReportCommand() {
+    if (busy()) return;
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QFileInfo image(qtPath(m_session.fileName));
+    dialog.setDirectory(m_session.fileName.empty() ? qtPath(m_startDir) : image.absolutePath());
+    dialog.selectFile((m_session.fileName.empty() ? QStringLiteral("report") : image.completeBaseName()) +
+                      QStringLiteral(".txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    if (!saveReport(dialog.selectedFiles().front()))
+        QMessageBox::warning(this, windowTitle(), qtText(textOf(m_session.model, Msg::SaveFailed)));
+}
+
+QStringList TForm1::recentFiles() const { return recentSettings().value(kRecentKey).toStringList(); }
+
+void TForm1::rememberRecent(const std::vector<std::string>& opened) {
+    if (opened.empty()) return;
+    QStringList recent = recentFiles();
+    for (const std::string& path : opened) recent = pushRecent(recent, qtPath(path));
+    recentSettings().setValue(kRecentKey, recent);
+}
+
+void TForm1::showRecentMenu(const QPoint& where) {
+    if (busy()) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("RecentMenu"));
+    const QStringList recent = recentFiles();
+    for (const QString& path : recent)
+        menu.addAction(path, this, [this, path] { loadPaths({filePath(path)}); });
+    if (recent.isEmpty()) menu.addAction(qtText(textOf(m_session.model, Msg::NoRecentFiles)))->setEnabled(false);
+    menu.exec(m_loadButton->mapToGlobal(where));
+}
+
+void TForm1::buildShortcuts() {
+    const std::pair<QKeySequence, void (TForm1::*)()> shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::loadCommand},
+        {QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::reloadCommand},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::saveReportCommand},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TForm1::copyReportCommand},
+    };
+    for (const auto& [keys, command] : shortcuts) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, command);
+        addAction(action);
+    }
+}
+
+void TForm1::buildContextMenus() {
+    // "Copy all" after what the widget offers itself; the texts shown are what is copied.
+    const auto offerCopyAll = [this](QWidget* widget, std::function<QMenu*()> base, std::function<QString()> text) {
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(widget, &QWidget::customContextMenuRequested, this, [this, widget, base, text](const QPoint& at) {
+            std::unique_ptr<QMenu> menu(base ? base() : new QMenu(widget));
+            menu->setObjectName(QStringLiteral("CopyAllMenu"));
+            if (!menu->isEmpty()) menu->addSeparator();
+            menu->addAction(qtText(textOf(m_session.model, Msg::CopyAll)), this,
+                            [text] { QGuiApplication::clipboard()->setText(text()); });
+            menu->exec(widget->mapToGlobal(at));
+        });
+    };
+    QLineEdit* edit = m_messageList->lineEdit();
+    const auto messageText = [this] {
+        QString text;
+        for (int i = 0; i < m_messageList->count(); ++i) text += m_messageList->itemText(i) + QLatin1Char('\n');
+        return text.isEmpty() ? m_messageList->currentText() + QLatin1Char('\n') : text;
+    };
+    offerCopyAll(edit, [edit] { return edit->createStandardContextMenu(); }, messageText);
+    offerCopyAll(m_messageList->view(), {}, messageText);
+    offerCopyAll(m_sdkList, {}, [this] { return listText(m_sdkList); });
+    offerCopyAll(m_middlewareList, {}, [this] { return listText(m_middlewareList); });
+    m_loadButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_loadButton, &QWidget::customContextMenuRequested, this, &TForm1::showRecentMenu);
+}
+
+void TForm1::followQtTranslation() {
+    const bool japanese = m_session.model.language() == Language::Japanese;
+    if (japanese == m_qtTranslated) return;
+    if (!japanese) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslated = false;
+        return;
+    }
+    if (!m_qtTranslator) {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            return;  // Qt's translations are not installed: its own texts stay English
+        m_qtTranslator = std::move(translator);
+    }
+    m_qtTranslated = QCoreApplication::installTranslator(m_qtTranslator.get());
+}
+
+void TForm1::placeOnScreen() {
+    const QScreen* where = screen();
+    if (!where) return;
+    QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (frame.isNull()) frame = kAssumedFrame;
+    move(placeFrame(where->availableGeometry(), size().grownBy(frame), QPoint(kWindowLeft, kWindowTop)));
 }
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // The window is designed in English; its first showing turns it Japanese.
+    // The window is designed in English; its first showing turns it Japanese (once a run at work
+    // has ended, so that the switch sees its result).
     if (m_shown) return;
     m_shown = true;
-    switchLanguage();
+    placeOnScreen();
+    if (busy()) m_switchAfterWork = true;
+    else switchLanguage();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    cancelWork();
+    QWidget::closeEvent(event);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (event->mimeData()->hasUrls() && !busy()) event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) return;
+    if (!event->mimeData()->hasUrls() || busy()) return;
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) paths << url.toLocalFile();
     event->acceptProposedAction();

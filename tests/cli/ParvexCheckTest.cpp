@@ -130,6 +130,39 @@ TEST_F(ParvexCheck, SwitchAndCrcShowWhatTheWindowWould) {
     EXPECT_EQ(run["controls"]["LBtn"]["caption"], "→English");
 }
 
+// A file that did not open is reported as such however often the language is switched after it,
+// alone or after a faulty image; no check is run over bytes that were never read.
+TEST_F(ParvexCheck, SwitchesAfterAFailedOpenReportOnlyTheOpenFailure) {
+    const std::string faulty = sample("QPVXJ01.SRL", [](std::vector<std::uint8_t>& img) { img[0x013] = 1; });
+    const std::string missing = quote(dir.file("missing.SRL"));
+    struct Row {
+        const char* args;
+        std::string files;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"--lang en --switch 1 ", missing, "ファイルが開けません。"},
+        {"--lang en --switch 2 ", missing, "Unable to open File."},
+        {"--lang ja --switch 1 ", missing, "Unable to open File."},
+        // Each file gets its switch: the faulty one ends Japanese, the missing one English.
+        {"--lang en --switch 1 ", quote(faulty) + " " + missing, "Unable to open File."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.args) + row.files);
+        const Result r = runChecker("--json " + side() + row.args + row.files);
+        EXPECT_EQ(r.status, 2);
+        const auto doc = nlohmann::json::parse(r.out);
+        const auto& run = doc["runs"].back();
+        ASSERT_EQ(run["messages"]["lines"].size(), 1u);
+        EXPECT_EQ(run["messages"]["lines"][0], row.message);
+        EXPECT_EQ(run["messages"]["text"], row.message);
+        EXPECT_EQ(run["messages"]["color"], "black");
+        // The boxes keep what the failed run left: File_Name is emptied by every run.
+        EXPECT_EQ(run["fields"]["File_Name"]["text"], "");
+        EXPECT_EQ(run["fields"]["Device_Code"]["color"], "black");
+    }
+}
+
 TEST_F(ParvexCheck, InvalidUtf8InFileNamesIsReplacedNotFatal) {
     const std::string odd = dir.file("Q\xff\xfe\x80.SRL");
     dir.write("Q\xff\xfe\x80.SRL", buildSampleImage());

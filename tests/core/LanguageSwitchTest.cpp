@@ -105,16 +105,52 @@ TEST(LanguageSwitch, TheCrcNoticeIsGoneAfterASwitch) {
     EXPECT_TRUE(lines(s).empty());
 }
 
-TEST(LanguageSwitch, AfterAFailedOpenTheChecksRunOnTheLastReadStateWithTheNewName) {
+// A failed open reads nothing, so the switch re-runs no check: it says again, in the new language,
+// that the file could not be opened, and every box keeps what it showed.
+TEST(LanguageSwitch, AfterAFailedOpenOnlyTheOpenFailureComesBack) {
+    for (const bool goodRunFirst : {false, true}) {
+        SCOPED_TRACE(goodRunFirst ? "after a good run" : "first run");
+        TempDir dir;
+        Session s(dir.path().string());
+        if (goodRunFirst) {
+            // A faulty image, so that a re-run over its state would bring back red errors.
+            auto image = buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"));
+            image[0x013] = 1;
+            finalizeChecksums(image);
+            s.load(dir.write("QPVXJ00.SRL", image));
+            ASSERT_EQ(s.model.messages.colour, Colour::Red);
+        }
+        s.load(dir.file("missing.SRL"));
+        std::vector<DisplayField> boxes;
+        for (std::size_t i = 0; i < kFieldCount; ++i) boxes.push_back(s.model.field(static_cast<Field>(i)));
+
+        s.switchLanguage();
+        EXPECT_EQ(lines(s), std::vector<std::string>{"ファイルが開けません。"});
+        EXPECT_EQ(s.model.messages.text, "ファイルが開けません。");
+        EXPECT_EQ(s.model.messages.colour, Colour::Black);
+        s.switchLanguage();
+        EXPECT_EQ(lines(s), std::vector<std::string>{"Unable to open File."});
+        EXPECT_EQ(s.model.messages.text, "Unable to open File.");
+        for (std::size_t i = 0; i < kFieldCount; ++i) {
+            const DisplayField& now = s.model.field(static_cast<Field>(i));
+            EXPECT_EQ(now.text, boxes[i].text) << fieldName(static_cast<Field>(i));
+            EXPECT_EQ(now.colour, boxes[i].colour) << fieldName(static_cast<Field>(i));
+        }
+    }
+}
+
+// The guard is the failed open only: a good load after a failed one re-runs the checks again.
+TEST(LanguageSwitch, AGoodLoadAfterAFailedOneIsCheckedAgainOnTheSwitch) {
     TempDir dir;
     Session s(dir.path().string());
     s.load(dir.file("missing.SRL"));
+    auto image = buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"));
+    image[0x013] = 1;
+    finalizeChecksums(image);
+    s.load(dir.write("QPVXJ00.SRL", image));
     s.switchLanguage();
-    // Nothing was ever read: an all-zero header under the failed run's name.
-    EXPECT_EQ(s.model.text(Field::File_Name), "");
+    EXPECT_EQ(lines(s), std::vector<std::string>{"デバイスコードが間違ってます。"});
     EXPECT_EQ(s.model.messages.colour, Colour::Red);
-    EXPECT_FALSE(lines(s).empty());
-    for (const auto& line : lines(s)) EXPECT_NE(line, "ファイルが開けません。");
 }
 
 }  // namespace

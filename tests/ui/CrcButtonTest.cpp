@@ -30,6 +30,7 @@ private slots:
         if (shown) form.show();
         auto* button = form.findChild<QPushButton*>(QStringLiteral("CRCBtn"));
         button->click();
+        form.waitForWork();
         const auto lang = static_cast<Language>(language);
         QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("MComboBox"))->currentText(),
                  qtText(firstCopy(Msg::CrcOpenFailed, lang)));
@@ -54,14 +55,17 @@ private slots:
         TestDir dir;
         const std::string image = dir.writeBytes(QStringLiteral("tiny.bin"), {bytes.begin(), bytes.end()});
         TForm1 form(dir.dir(), {image}, dir.dir());
+        form.waitForWork();
         auto* answer = form.findChild<QLineEdit*>(QStringLiteral("CRC_ans"));
         QCOMPARE(answer->text(), QString());
         form.findChild<QPushButton*>(QStringLiteral("CRCBtn"))->click();
+        form.waitForWork();
         QCOMPARE(answer->text(), crc);
         QCOMPARE(answer->palette().color(QPalette::Text), QColor(0, 0, 255));
 
         // A new load empties the box until the button is used again.
         dropOn(&form, {qtText(image)});
+        form.waitForWork();
         QCOMPARE(answer->text(), QString());
     }
 };

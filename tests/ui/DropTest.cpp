@@ -31,6 +31,7 @@ private slots:
         auto* titleCode = form.findChild<QLineEdit*>(QStringLiteral("Title_Code"));
         // Dropped on an editable box: the drop still belongs to the window.
         dropOn(titleCode, {qtText(first), qtText(second), qtText(third)});
+        form.waitForWork();
 
         Session reference(dir.dir());
         reference.switchLanguage();
@@ -52,6 +53,7 @@ private slots:
         const std::string folder = dir.makeDir(QStringLiteral("folder"));
         TForm1 form(dir.dir(), {}, dir.dir());
         dropOn(&form, {qtText(folder), qtText(dir.file(QStringLiteral("gone.SRL")))});
+        form.waitForWork();
         const QString notice = qtText(secondCopy(Msg::OpenFailed, Language::English));
         QCOMPARE(shownLines(form), QStringList{notice});
         QCOMPARE(form.windowTitle(), qtText(kStartCaption));
@@ -65,6 +67,7 @@ private slots:
         paths << qtText(last);
         TForm1 form(dir.dir(), {}, dir.dir());
         dropOn(&form, paths);
+        form.waitForWork();
         Session reference(dir.dir());
         reference.load(last);
         QCOMPARE(modelDifference(form.session().model, reference.model), QString());
@@ -80,6 +83,7 @@ private slots:
         QVERIFY(image.size() > 254);
         TForm1 form(dir.dir(), {}, dir.dir());
         dropOn(&form, {qtText(image)});
+        form.waitForWork();
         QCOMPARE(form.windowTitle(), qtText(image));
         QCOMPARE(form.findChild<QLineEdit*>(QStringLiteral("File_Name"))->text(), QStringLiteral("QPVXJ00.SRL"));
         QVERIFY(!form.session().lastOpenFailed);

@@ -34,6 +34,7 @@ private slots:
         TestDir dir;
         const std::string image = dir.writeSample(QStringLiteral("image.bin"));
         TForm1 form(dir.dir(), {image}, dir.dir());
+        form.waitForWork();
         form.show();
         const QStringList before = visibleTexts(form);
         const QStringList linesBefore = shownLines(form);

@@ -19,6 +19,7 @@ private slots:
         TestDir dir;
         const std::string image = dir.writeSample(QStringLiteral("image.bin"));
         TForm1 form(dir.dir(), {image}, dir.dir());
+        form.waitForWork();
         form.show();
         QCOMPARE(windowDifference(form), QString());
         bool anyRed = false;

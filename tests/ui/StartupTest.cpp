@@ -38,6 +38,7 @@ private slots:
         // Not a submission name, so the run has Findings to translate.
         const std::string image = dir.writeSample(QStringLiteral("image.bin"));
         TForm1 form(dir.dir(), {image}, dir.dir());
+        form.waitForWork();
         Session reference(dir.dir());
         reference.load(image);
         QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("LBtn"))->text(), qtText(kEnglishModeCaption));
@@ -58,6 +59,7 @@ private slots:
     void missingArgumentGivesOneOpenFailureNotice() {
         TestDir dir;
         TForm1 form(dir.dir(), {dir.file(QStringLiteral("absent.SRL"))}, dir.dir());
+        form.waitForWork();
         QCOMPARE(shownLines(form), QStringList{qtText(secondCopy(Msg::OpenFailed, Language::English))});
         QCOMPARE(form.session().model.messages.colour, Colour::Black);
         QCOMPARE(form.windowTitle(), qtText(kStartCaption));
@@ -83,6 +85,7 @@ private slots:
         if (inStartDir) start.writeSample(QStringLiteral("QPVXJ00.SRL"));
         if (besideProgram) program.writeSample(QStringLiteral("QPVXJ00.SRL"));
         TForm1 form(program.dir(), {"QPVXJ00.SRL"}, start.dir());
+        form.waitForWork();
         const TestDir& expected = fromStartDir ? start : program;
         QCOMPARE(form.session().fileName, expected.file(QStringLiteral("QPVXJ00.SRL")));
         QCOMPARE(form.session().lastOpenFailed, !inStartDir && !besideProgram);

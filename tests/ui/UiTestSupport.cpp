@@ -1,6 +1,10 @@
 #include "UiTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QProcess>
 #include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -205,6 +209,42 @@ QString modalCaptionDuring(const std::function<void()>& trigger) {
     closer.start(0);
     trigger();
     return caption;
+}
+
+QStringList contextMenuChoosing(QWidget* widget, const QString& choose) {
+    QStringList texts;
+    QTimer chooser;
+    chooser.setInterval(0);
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        chooser.stop();
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            texts << action->text();
+            if (!choose.isEmpty() && action->text() == choose) chosen = action;
+        }
+        menu->close();
+        if (chosen) chosen->trigger();
+    });
+    chooser.start();
+    const QPoint at(widget->width() / 2, widget->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
+    return texts;
+}
+
+QByteArray checkerOutput(const QStringList& arguments) {
+    QProcess checker;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    env.remove(QStringLiteral("LC_ALL"));
+    env.insert(QStringLiteral("NO_COLOR"), QStringLiteral("1"));
+    checker.setProcessEnvironment(env);
+    checker.start(QStringLiteral(PARVEX_CHECK_PATH), arguments);
+    checker.waitForFinished(60000);
+    return checker.readAllStandardOutput();
 }
 
 }  // namespace parvex::test

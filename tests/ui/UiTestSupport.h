@@ -50,4 +50,11 @@ void dropOn(QWidget* target, const QStringList& paths);
 // Runs trigger; returns the caption of the modal box it shows and closes that box with its OK button.
 QString modalCaptionDuring(const std::function<void()>& trigger);
 
+// Opens widget's context menu as a right click at its centre does, returns the texts of the menu's
+// actions, and triggers the one whose text is choose (none when empty).
+QStringList contextMenuChoosing(QWidget* widget, const QString& choose);
+
+// The checker's standard output for these arguments (no colour, C locale), run to its end.
+QByteArray checkerOutput(const QStringList& arguments);
+
 }  // namespace parvex::test

@@ -66,8 +66,6 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
 // Where the recent files are kept between sessions.
 QSettings recentSettings() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("parvex"), QStringLiteral("parvex"));

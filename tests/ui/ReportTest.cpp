@@ -29,7 +29,6 @@ struct Scene {
 };
 
 const Scene kScenes[] = {
-    {"argument, never shown (English run)", false, false, 0, false, {"--lang", "en"}},
     {"argument, shown (English run, Japanese switch)", true, false, 0, false, {"--lang", "en", "--switch", "1"}},
     {"dropped in Japanese", true, true, 0, false, {"--lang", "ja"}},
     {"dropped in Japanese, switched to English", true, true, 1, false, {"--lang", "ja", "--switch", "1"}},

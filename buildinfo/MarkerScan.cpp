@@ -186,19 +186,4 @@ bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan) {
     return true;
 }
 
-// Lists the SDK version markers, static ones marked; reads the ARM9 offset (0x020) and size (0x02C).
-MiddlewareScan ScanSdkMarkers(const CheckState& st, ImageFile& file, WindowModel& m) {
-    MarkerScanResult found = scanMarkers(file, st.File_Size, fastestMarkerPath(), MarkerScanKinds::Both);
-    std::move(found.sdkRows.begin(), found.sdkRows.end(), std::back_inserter(m.sdkRows));
-    return std::move(found.middleware);
-}
-
-// Lists the middleware modules and catches the non-final build marker; reads no header bytes.
-bool ScanMiddlewareMarkers(const CheckState& st, ImageFile& file, WindowModel& m,
-                           std::optional<MiddlewareScan> collected) {
-    if (!collected)
-        collected = scanMarkers(file, st.File_Size, fastestMarkerPath(), MarkerScanKinds::Middleware).middleware;
-    return publishMiddlewareScan(m, std::move(*collected));
-}
-
 }  // namespace parvex

@@ -97,15 +97,6 @@ private:
 MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPath path, MarkerScanKinds kinds,
                              std::size_t blockSize = ImageFile::kBlockSize);
 
-// Adds the SDK rows of the first File_Size bytes. The same pass collects the middleware markers; they
-// are returned for the ScanMiddlewareMarkers step, so the image is read once.
-MiddlewareScan ScanSdkMarkers(const CheckState& st, ImageFile& file, WindowModel& m);
-// Adds the middleware rows and writes Edit10, Edit12 and Edit13, from the markers ScanSdkMarkers
-// collected or, given none, from a pass of its own. True on the non-final build marker, which
-// clears Final_Build.
-bool ScanMiddlewareMarkers(const CheckState& st, ImageFile& file, WindowModel& m,
-                           std::optional<MiddlewareScan> collected);
-
 // Puts a middleware scan's rows and working texts into the window, as ScanMiddlewareMarkers does;
 // true on the non-final build marker.
 bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan);

@@ -48,30 +48,34 @@ constexpr ReservedTail kReservedTails[] = {
 // Uniformity is judged in whole blocks of this size: a half that is not a multiple never counts.
 constexpr std::size_t kPadBlock = 16384;
 
-using Block = std::array<std::uint8_t, kPadBlock>;
-
-constexpr Block filledBlock(std::uint8_t value) {
-    Block b{};
-    b.fill(value);
-    return b;
-}
-
-constexpr Block kAllFF = filledBlock(0xFF);
-
-// True when every byte of data equals value: the first does, and each equals the one after it.
+// True when every byte of data equals value. Whole 256-byte runs are compared word by word against
+// the repeated value (the compiler widens the loop), the rest byte by byte.
 bool matchesFill(std::span<const std::uint8_t> data, std::uint8_t value) {
-    if (data.empty()) return true;
-    return data[0] == value && std::memcmp(data.data(), data.data() + 1, data.size() - 1) == 0;
+    constexpr std::size_t kRun = 256;
+    const std::uint64_t pattern = 0x0101010101010101u * value;
+    const std::uint8_t* p = data.data();
+    std::size_t at = 0;
+    for (; data.size() - at >= kRun; at += kRun) {
+        std::uint64_t differ = 0;
+        for (std::size_t k = 0; k < kRun; k += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + at + k, 8);
+            differ |= word ^ pattern;
+        }
+        if (differ != 0) return false;
+    }
+    for (; at < data.size(); ++at)
+        if (p[at] != value) return false;
+    return true;
 }
 
-// Bytes other than 0xFF; only pieces that differ from an all-0xFF block are counted byte by byte.
+// Bytes other than 0xFF; only blocks that are not all 0xFF are counted byte by byte.
 std::uint64_t countUsed(std::span<const std::uint8_t> data) {
     std::uint64_t used = 0;
     for (std::size_t at = 0; at < data.size(); at += kPadBlock) {
-        const std::size_t n = std::min(kPadBlock, data.size() - at);
-        const std::uint8_t* piece = data.data() + at;
-        if (std::memcmp(piece, kAllFF.data(), n) == 0) continue;
-        used += n - static_cast<std::size_t>(std::count(piece, piece + n, std::uint8_t{0xFF}));
+        const std::span<const std::uint8_t> piece = data.subspan(at, std::min(kPadBlock, data.size() - at));
+        if (matchesFill(piece, 0xFF)) continue;
+        used += piece.size() - static_cast<std::size_t>(std::ranges::count(piece, std::uint8_t{0xFF}));
     }
     return used;
 }

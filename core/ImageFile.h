@@ -64,7 +64,7 @@ public:
     std::span<const std::uint8_t> load(std::uint64_t offset, std::size_t n);
 
     // Like load, but into the caller's buffer: counts into the watched progress and supplies nothing
-    // once it is cancelled. Safe to call from one other thread while this thread does not read.
+    // once it is cancelled. Safe to call from several threads at once (reads never share a position).
     std::size_t readInto(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
 
     // Bytes every ImageFile of this process has been supplied so far, for the diagnostics that

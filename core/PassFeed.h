@@ -1,16 +1,15 @@
 #pragma once
 
 // One pass over an image for every consumer of its bytes: each is fed the part of every chunk that
-// it still wants, in file order, from one stream, so no byte is read twice however many consumers
-// there are.
+// it still wants, in file order, so no byte is read twice however many consumers there are.
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
 #include "core/ImageFile.h"
-#include "core/ImageStream.h"
 
 namespace parvex {
 
@@ -21,6 +20,17 @@ struct ByteRange {
     bool empty() const { return from >= to; }
 };
 
+// A range end that means "until the file supplies nothing".
+inline constexpr std::uint64_t kToFileEnd = std::numeric_limits<std::uint64_t>::max();
+
+// The pass reads in chunks of this size by default: small enough that a chunk read by one core is
+// still in that core's cache when the consumers work on it.
+inline constexpr std::size_t kPassChunkSize = 256 * 1024;
+
+// Threads reading and feeding chunks in turn; at most this many chunks are in hand at once, so the
+// pass reads at most kPassWorkers - 1 chunks beyond the point where no consumer wants more.
+inline constexpr std::size_t kPassWorkers = 2;
+
 class PassConsumer {
 public:
     virtual ~PassConsumer() = default;
@@ -30,6 +40,7 @@ public:
     virtual ByteRange wants() const = 0;
 
     // The image bytes from offset at on, inside what wants() said, in file order without gaps.
+    // Calls may come from different threads, one at a time, each seeing what the one before did.
     virtual void take(std::uint64_t at, std::span<const std::uint8_t> bytes) = 0;
 
     // No more bytes come: the range was served, or the file stopped supplying (its end, a read
@@ -38,11 +49,12 @@ public:
 };
 
 // Streams the smallest range covering what the consumers want and feeds them; stops reading as
-// soon as none wants more. Chunks come from a reader thread (chunkSize bytes each, page-aligned).
-// Returns the bytes handed out (the reader may have read up to its ring further).
+// soon as none wants more. Chunks are chunkSize bytes, each read into a page-aligned buffer by
+// the worker that then feeds it: while one worker feeds a chunk, the other reads the next one.
+// Returns the bytes handed out. An exception from a consumer ends the pass and is rethrown here.
 std::uint64_t feedPass(ImageFile& file, std::span<PassConsumer* const> consumers,
-                       std::size_t chunkSize = ImageStream::kChunkSize);
-std::uint64_t feedPass(ImageFile& file, PassConsumer& consumer, std::size_t chunkSize = ImageStream::kChunkSize);
+                       std::size_t chunkSize = kPassChunkSize);
+std::uint64_t feedPass(ImageFile& file, PassConsumer& consumer, std::size_t chunkSize = kPassChunkSize);
 
 // A fixed region copied out of the pass: bytes the file did not supply stay zero.
 class RegionCapture : public PassConsumer {

@@ -58,7 +58,7 @@ public:
     FileCrcScan() = default;
     explicit FileCrcScan(CcittPath path) : m_crc(path) {}
 
-    ByteRange wants() const override { return {m_at, ImageStream::kToEnd}; }
+    ByteRange wants() const override { return {m_at, kToFileEnd}; }
     void take(std::uint64_t at, std::span<const std::uint8_t> bytes) override;
 
     std::uint16_t value() const { return m_crc.value(); }

@@ -23,7 +23,7 @@ struct ImagePassRequest {
     bool fileCrc = false;           // also the whole-file CRC (the command line's --crc)
     MarkerPath markerPath = fastestMarkerPath();
     CcittPath ccittPath = fastestCcittPath();
-    std::size_t chunkSize = ImageStream::kChunkSize;
+    std::size_t chunkSize = kPassChunkSize;
 };
 
 struct ImagePassResult {

@@ -73,7 +73,7 @@ TEST_P(OnePass, EveryConsumerMatchesItsReference) {
     };
     const Bytes logo = region(kLogoData, kLogoSize);
     const Bytes segment3 = region(kSegment3Offset, std::min<std::size_t>(kSegment3Size, image.size() > kSegment3Offset ? image.size() - kSegment3Offset : 0));
-    for (std::size_t chunk : {std::size_t{512}, std::size_t{4099}, std::size_t{65536}, ImageStream::kChunkSize}) {
+    for (std::size_t chunk : {std::size_t{512}, std::size_t{4099}, std::size_t{65536}, kPassChunkSize}) {
         auto file = ImageFile::open(path);
         ASSERT_TRUE(file);
         ImagePassRequest request{.capacityCode = 0x07,

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "core/ImageFile.h"
+#include "core/PassFeed.h"
+#include "tests/support/TempDir.h"
+
+namespace parvex {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes randomBytes(std::size_t n, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    Bytes b(n);
+    for (auto& x : b) x = static_cast<std::uint8_t>(rng());
+    return b;
+}
+
+bool aligned64(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % 64 == 0; }
+
+TEST(ImageFile, BlockReadsLandOnAlignedBuffers) {
+    const Bytes image = randomBytes(3 * ImageFile::kBlockSize / 2, 8);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    for (std::uint64_t at : {std::uint64_t{0}, std::uint64_t{17}, std::uint64_t{ImageFile::kBlockSize}}) {
+        const auto block = file->load(at, ImageFile::kBlockSize);
+        EXPECT_TRUE(aligned64(block.data())) << at;
+    }
+    EXPECT_TRUE(aligned64(makeReadBuffer(100).get()));
+}
+
+// A consumer that records what it is fed, wanting [from, to) and stopping after stopAfter bytes.
+class Recorder : public PassConsumer {
+public:
+    Recorder(std::uint64_t from, std::uint64_t to, std::uint64_t stopAfter = ~std::uint64_t{0})
+        : m_from(from), m_at(from), m_to(to), m_stopAfter(stopAfter) {}
+    ByteRange wants() const override { return {m_at, m_stopped ? m_at : m_to}; }
+    void take(std::uint64_t at, std::span<const std::uint8_t> bytes) override {
+        EXPECT_EQ(at, m_at) << "fed out of order or with a gap";
+        if (chunkStart && (at - m_from) % chunkStart == 0) {
+            EXPECT_TRUE(aligned64(bytes.data())) << "chunk at " << at << " not on a 64-byte boundary";
+        }
+        if (cancelAfter && seen.size() < cancelAfter && seen.size() + bytes.size() >= cancelAfter) cancel->cancelled = true;
+        seen.insert(seen.end(), bytes.begin(), bytes.end());
+        m_at = at + bytes.size();
+        if (seen.size() >= m_stopAfter) m_stopped = true;
+    }
+    void end() override { ++ends; }
+    Bytes seen;
+    int ends = 0;
+    std::size_t chunkStart = 0;      // when set, takes at multiples of it from the start must be aligned
+    std::size_t cancelAfter = 0;     // when set, cancels *cancel once this many bytes were seen
+    ReadProgress* cancel = nullptr;
+
+private:
+    std::uint64_t m_from;
+    std::uint64_t m_at;
+    std::uint64_t m_to;
+    std::uint64_t m_stopAfter;
+    bool m_stopped = false;
+};
+
+TEST(PassFeed, EveryConsumerGetsExactlyItsRangeFromOneReading) {
+    const Bytes image = randomBytes(300000, 9);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    Recorder whole(0, image.size());
+    Recorder middle(70000, 70100);
+    Recorder tail(250000, 400000);
+    Recorder early(1000, 200000, 10);
+    PassConsumer* const all[] = {&whole, &middle, &tail, &early};
+    const std::uint64_t before = ImageFile::bytesReadByProcess();
+    feedPass(*file, all, 8192);
+    EXPECT_EQ(ImageFile::bytesReadByProcess() - before, image.size()) << "each byte read once";
+    const auto slice = [&](std::size_t a, std::size_t b) {
+        return Bytes(image.begin() + static_cast<std::ptrdiff_t>(a), image.begin() + static_cast<std::ptrdiff_t>(b));
+    };
+    EXPECT_EQ(whole.seen, image);
+    EXPECT_EQ(middle.seen, slice(70000, 70100));
+    EXPECT_EQ(tail.seen, slice(250000, image.size()));
+    EXPECT_EQ(early.seen, slice(1000, 8192));
+    for (const Recorder* r : {&whole, &middle, &tail, &early}) EXPECT_EQ(r->ends, 1);
+}
+
+TEST(PassFeed, StopsReadingWhenNoConsumerWantsMore) {
+    const Bytes image = randomBytes(1 << 20, 10);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    Recorder early(0, image.size(), 100);
+    const std::uint64_t before = ImageFile::bytesReadByProcess();
+    feedPass(*file, early, 4096);
+    EXPECT_LE(ImageFile::bytesReadByProcess() - before, kPassWorkers * 4096u);
+    EXPECT_EQ(early.seen, Bytes(image.begin(), image.begin() + 4096));
+}
+
+struct RangeRow {
+    const char* fault;
+    std::size_t fileSize;
+    std::uint64_t from;
+    std::uint64_t to;
+    std::size_t chunk;
+};
+
+class PassRanges : public testing::TestWithParam<RangeRow> {};
+
+// One consumer wanting [from, to) gets exactly the part of it the file holds, in order, each chunk
+// from an aligned buffer, and hears the end once.
+TEST_P(PassRanges, DeliversExactlyTheRangeInOrderFromAlignedBuffers) {
+    const RangeRow& row = GetParam();
+    const Bytes image = randomBytes(row.fileSize, static_cast<std::uint32_t>(row.fileSize));
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    Recorder one(row.from, row.to);
+    one.chunkStart = row.chunk;
+    const std::uint64_t before = ImageFile::bytesReadByProcess();
+    const std::uint64_t handed = feedPass(*file, one, row.chunk);
+    const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(row.to, image.size()));
+    const std::size_t begin = static_cast<std::size_t>(std::min<std::uint64_t>(row.from, end));
+    EXPECT_EQ(one.seen, Bytes(image.begin() + static_cast<std::ptrdiff_t>(begin), image.begin() + static_cast<std::ptrdiff_t>(end)));
+    EXPECT_EQ(handed, one.seen.size());
+    EXPECT_EQ(ImageFile::bytesReadByProcess() - before, one.seen.size()) << "each byte read once, nothing beyond";
+    EXPECT_EQ(one.ends, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PassRanges,
+    testing::Values(RangeRow{"WholeFileInOddChunks", 100000, 0, kToFileEnd, 4099},
+                    RangeRow{"RangeEndInsideAChunk", 100000, 0, 50001, 4096},
+                    RangeRow{"RangeStartingMidFile", 100000, 12345, 99999, 1000},
+                    RangeRow{"RangePastTheEndOfFile", 5000, 0, 1 << 20, 4096},
+                    RangeRow{"ChunkLargerThanTheFile", 5000, 0, kToFileEnd, kPassChunkSize},
+                    RangeRow{"RangeStartingPastTheEnd", 5000, 6000, 9000, 512},
+                    RangeRow{"EmptyFile", 0, 0, kToFileEnd, 4096},
+                    RangeRow{"FileOfExactlyTwoChunks", 2 * 4096, 0, kToFileEnd, 4096},
+                    RangeRow{"ChunksOfOneByte", 3000, 0, kToFileEnd, 1}),
+    [](const auto& param) { return std::string(param.param.fault); });
+
+TEST(PassFeed, CancelStopsSupplyAndReadsAreCounted) {
+    const Bytes image = randomBytes(1 << 20, 6);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    ReadProgress progress;
+    file->watch(&progress);
+    Recorder whole(0, kToFileEnd);
+    whole.cancelAfter = 1;
+    whole.cancel = &progress;
+    feedPass(*file, whole, 4096);
+    // The chunk the other worker had already read may still come; nothing read after the cancel does.
+    EXPECT_GE(whole.seen.size(), 4096u);
+    EXPECT_LE(whole.seen.size(), kPassWorkers * 4096u);
+    EXPECT_EQ(whole.seen, Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(whole.seen.size())));
+    EXPECT_GE(progress.bytesRead.load(), whole.seen.size());
+    EXPECT_LE(progress.bytesRead.load(), kPassWorkers * 4096u);
+    EXPECT_EQ(whole.ends, 1);
+}
+
+// A consumer that gives up mid-pass: the pass ends, no consumer hears more, the error comes out.
+class Thrower : public PassConsumer {
+public:
+    ByteRange wants() const override { return {m_at, kToFileEnd}; }
+    void take(std::uint64_t at, std::span<const std::uint8_t> bytes) override {
+        if (at >= 20000) throw std::runtime_error("consumer failed");
+        m_at = at + bytes.size();
+    }
+
+private:
+    std::uint64_t m_at = 0;
+};
+
+TEST(PassFeed, ConsumerExceptionEndsThePassAndIsRethrown) {
+    const Bytes image = randomBytes(1 << 20, 11);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    Thrower thrower;
+    Recorder whole(0, kToFileEnd);
+    PassConsumer* const both[] = {&whole, &thrower};
+    EXPECT_THROW(feedPass(*file, both, 4096), std::runtime_error);
+    EXPECT_EQ(whole.seen.size() % 4096, 0u);
+    EXPECT_LE(whole.seen.size(), 24576u) << "no chunk fed after the failing one";
+}
+
+}  // namespace
+}  // namespace parvex

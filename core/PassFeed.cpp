@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -12,14 +11,6 @@
 
 namespace parvex {
 namespace {
-
-void cpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#else
-    std::this_thread::yield();
-#endif
-}
 
 // Chunk k of the range belongs to worker k % workers, which reads it into its own buffer and feeds
 // it once chunk k - 1 has been fed. The core that copied a chunk out of the page cache is the one
@@ -60,9 +51,8 @@ private:
         }
     }
 
-    // True once chunk index may be fed, false when the pass ended first. The other worker's turn
-    // is about one chunk's work long, so waiting spins a little before it sleeps: waking a
-    // sleeping thread costs more than a chunk's work on some virtual machines.
+    // True once chunk index may be fed, false when the pass ended first. (Spinning before sleeping
+    // was tried: no faster, and far slower whenever both workers share one core.)
     bool awaitTurn(std::uint64_t index);
     // Hands the turn on (or ends the pass) and wakes a worker that went to sleep waiting.
     void passTurn(bool last);
@@ -87,16 +77,11 @@ private:
 
 bool Pass::awaitTurn(std::uint64_t index) {
     const auto ready = [&] { return m_done.load() || m_fed.load() == index; };
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-    for (unsigned spin = 1; !ready(); ++spin) {
-        cpuRelax();
-        if (spin % 64 == 0 && std::chrono::steady_clock::now() > giveUp) {
-            std::unique_lock lock(m_mutex);
-            ++m_sleepers;
-            m_turn.wait(lock, ready);
-            --m_sleepers;
-            break;
-        }
+    if (!ready()) {
+        std::unique_lock lock(m_mutex);
+        ++m_sleepers;
+        m_turn.wait(lock, ready);
+        --m_sleepers;
     }
     return !m_done.load();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -11,6 +12,16 @@
 
 namespace parvex {
 namespace {
+
+constexpr auto kSpinFor = std::chrono::microseconds(200);
+
+void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
 
 // Chunk k of the range belongs to worker k % workers, which reads it into its own buffer and feeds
 // it once chunk k - 1 has been fed. The core that copied a chunk out of the page cache is the one
@@ -51,8 +62,10 @@ private:
         }
     }
 
-    // True once chunk index may be fed, false when the pass ended first. (Spinning before sleeping
-    // was tried: no faster, and far slower whenever both workers share one core.)
+    // True once chunk index may be fed, false when the pass ended first. The other worker's turn
+    // is about one chunk's work long, so a waiter first spins a while, yielding now and then in
+    // case both workers share one core: waking a sleeping thread can cost more than a chunk's
+    // work on virtual machines.
     bool awaitTurn(std::uint64_t index);
     // Hands the turn on (or ends the pass) and wakes a worker that went to sleep waiting.
     void passTurn(bool last);
@@ -77,6 +90,15 @@ private:
 
 bool Pass::awaitTurn(std::uint64_t index) {
     const auto ready = [&] { return m_done.load() || m_fed.load() == index; };
+    const auto giveUp = std::chrono::steady_clock::now() + kSpinFor;
+    for (unsigned spin = 1; !ready(); ++spin) {
+        if (spin % 16 == 0) {
+            std::this_thread::yield();  // lets the other worker run if both share this core
+            if (std::chrono::steady_clock::now() > giveUp) break;
+        } else {
+            cpuRelax();
+        }
+    }
     if (!ready()) {
         std::unique_lock lock(m_mutex);
         ++m_sleepers;

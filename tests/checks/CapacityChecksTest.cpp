@@ -107,6 +107,13 @@ public:
 
     void put(std::uint64_t at, std::uint8_t value) { fill(at, 1, value); }
 
+    void write(std::uint64_t at, const std::vector<std::uint8_t>& bytes) {
+        m_file.seekp(static_cast<std::streamoff>(at));
+        m_file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        m_file.flush();
+        if (!m_file) ADD_FAILURE() << "cannot write image";
+    }
+
     void fill(std::uint64_t at, std::uint64_t n, std::uint8_t value) {
         const std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min<std::uint64_t>(n, 4 * kMiB)), value);
         for (std::uint64_t done = 0; done < n;) {
@@ -283,6 +290,23 @@ TEST_P(TailTable, UsedBytesAtBlockAndChunkEdgesAreAllCounted) {
     const std::uint32_t used = scanTail(image.path(), c.code, c.chip);
     EXPECT_EQ(used, referenceTailUsed(image.path(), c.code, c.chip));
     EXPECT_EQ(used, std::size(edges));
+}
+
+// Bytes one bit away from 0xFF, in runs that start and end off any word, block or chunk edge.
+TEST_P(TailTable, BytesNearFFAreCountedExactly) {
+    const TailCase& c = GetParam();
+    test::TempDir dir;
+    SparseImage image(dir, c.chip);
+    const std::uint64_t start = c.chip - c.tail;
+    image.fill(start, c.tail, 0xFF);
+    const std::uint8_t nearFF[] = {0xFF, 0xFF, 0xFE, 0x7F, 0xEF, 0xF7, 0xBF, 0xFD, 0x80, 0x00, 0x01};
+    std::mt19937 random(31);
+    for (const std::uint64_t from : {std::uint64_t{3}, std::uint64_t{16384 - 5}, std::uint64_t{256 * 1024 - 2043}}) {
+        std::vector<std::uint8_t> run(5000 + random() % 3000);
+        for (auto& b : run) b = nearFF[random() % std::size(nearFF)];
+        image.write(start + from, run);
+    }
+    EXPECT_EQ(scanTail(image.path(), c.code, c.chip), referenceTailUsed(image.path(), c.code, c.chip));
 }
 
 TEST_P(TailTable, UnwrittenTailCountsEveryByte) {

@@ -67,23 +67,23 @@ std::string headerHex(const CheckState& st, std::size_t from, std::size_t count)
 
 using File = std::optional<ImageFile>;
 
-ImagePassResult passOver(Session& s, File& f) {
+ImagePassResult passOver(Session& s, File& f, Arm9Module arm9) {
     const CheckState& st = s.state;
     return runImagePass(image(f), {.capacityCode = st.u8(kDeviceCapacity),
                                    .fileSize = st.File_Size,
-                                   .arm9 = readArm9Module(image(f), st.File_Size),
+                                   .arm9 = arm9,
                                    .fileCrc = s.fileCrcInRun});
 }
 
 // Hands a step what the run's pass found; a step made on its own, outside a run, makes a pass of
-// its own over the file, so it reads the image as it is now.
+// its own over the file, so it reads the image (and the ARM9 words) as it is now.
 template <class Use>
 void withPass(Session& s, File& f, Use use) {
     if (s.pass) {
         use(*s.pass);
         return;
     }
-    ImagePassResult own = passOver(s, f);
+    ImagePassResult own = passOver(s, f, readArm9Module(image(f), s.state.File_Size));
     use(own);
 }
 
@@ -148,18 +148,24 @@ void CheckSystemCallLibrary(Session& s, File&) { parvex::CheckSystemCallLibrary(
 void CheckRomControlInfo(Session& s, File&) { parvex::CheckRomControlInfo(s.state, s.model); }
 void CheckBannerOffset(Session& s, File&) { parvex::CheckBannerOffset(s.state, s.model); }
 
+// Everything below that needs more of the image than the header is fed from this one pass, which
+// reads each byte at most once.
+// The run has the header already: the ARM9 words come from it, not from another read.
+void RunImagePass(Session& s, File& f) {
+    const std::span<const std::uint8_t> header(s.state.Header);
+    s.pass = passOver(s, f, arm9ModuleOf(header.first(
+                                static_cast<std::size_t>(std::min<std::uint64_t>(header.size(), s.state.File_Size)))));
+}
+
 void ReadSecureArea(Session& s, File& f) {
     CheckState& st = s.state;
     st.Secure_Crc_Stored = st.le16(kSecureAreaCrc);
     s.model.setText(Field::Secure_CRC, headerHex(st, kSecureAreaCrc, 2));
     s.model.setText(Field::Edit11, hex4(*st.Secure_Crc_Stored));
-    image(f).readAt(kSecureAreaOffset, st.Secure_Area.data(), st.Secure_Area.size());
+    withPass(s, f, [&](ImagePassResult& p) { st.Secure_Area = p.secureArea; });
 }
 void CheckSecureAreaCrc(Session& s, File&) { parvex::CheckSecureAreaCrc(s.state, s.model); }
 void CheckApplicationEndOffset(Session& s, File&) { parvex::CheckApplicationEndOffset(s.state, s.model); }
-// Everything below that needs more of the image than the header's fixed regions is fed from this
-// one pass, which reads each byte at most once.
-void RunImagePass(Session& s, File& f) { s.pass = passOver(s, f); }
 void ScanReservedTail(Session& s, File& f) {
     withPass(s, f, [&](ImagePassResult& p) { s.state.Tail_Used = p.tailUsed; });
 }
@@ -181,7 +187,7 @@ void ReadHeaderArea(Session& s, File& f) {
 void CheckHeaderCrc(Session& s, File&) { parvex::CheckHeaderCrc(s.state, s.model); }
 
 void ComputeSecurityDataCrc(Session& s, File& f) {
-    image(f).readAt(kSecurityDataOffset, s.state.Security_Data.data(), s.state.Security_Data.size());
+    withPass(s, f, [&](ImagePassResult& p) { s.state.Security_Data = p.securityData; });
     parvex::ComputeSecurityDataCrc(s.state, s.model);
 }
 void ComputeSegment3Crc(Session& s, File& f) {

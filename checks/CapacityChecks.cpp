@@ -195,24 +195,10 @@ void WastedCapacityScan::end() {
     m_decided = true;
 }
 
-// Counts the bytes other than 0xFF in the reserved tail of an exact 1, 2 or 4 Gbit image (code 0x014).
-std::uint32_t ScanReservedTail(const CheckState& st, ImageFile& file) {
-    ReservedTailScan scan(st.u8(kDeviceCapacity), st.File_Size);
-    feedPass(file, scan);
-    return scan.tailUsed();
-}
-
 // Reports a used reserved tail, by the capacity code (0x014).
 void CheckCapacityLimitation(const CheckState& st, WindowModel& m) {
     if (st.Tail_Used == 0) return;
     if (const ReservedTail* tail = tailForCode(st.u8(kDeviceCapacity))) addFinding(m, tail->message);
-}
-
-// 1 when the second half of an image above 64 Mbit (code 0x014) is one repeated byte, else 0.
-std::uint32_t ScanWastedCapacity(const CheckState& st, ImageFile& file) {
-    WastedCapacityScan scan(st.u8(kDeviceCapacity), st.File_Size);
-    feedPass(file, scan);
-    return scan.halfPadded();
 }
 
 // Notices an image whose second half is padding: a smaller device would hold it.

@@ -23,13 +23,7 @@ void CheckSecureAreaCrc(const CheckState& st, WindowModel& m) {
     if (st.Secure_Crc_Stored != crc) addFinding(m, Msg::SecureCrcMismatch, {Field::Secure_CRC});
 }
 
-// Logo bytes 0x0C0-0x15B read from the image again; shown, judged by the logo data check.
-void ComputeLogoCrc(ImageFile& file, WindowModel& m) {
-    std::array<std::uint8_t, kLogoSize> logo{};
-    file.readAt(kLogoData, logo.data(), logo.size());
-    ComputeLogoCrc(logo, m);
-}
-
+// Logo bytes 0x0C0-0x15B; shown, judged by the logo data check.
 void ComputeLogoCrc(std::span<const std::uint8_t, kLogoSize> logo, WindowModel& m) {
     m.setText(Field::logo_CRC_test, hex4(crc16(0xFFFF, logo.data(), kLogoSize)));
 }
@@ -46,13 +40,7 @@ void ComputeSecurityDataCrc(const CheckState& st, WindowModel& m) {
     m.setText(Field::CRC_Key_table, hex4(crc16(0xFFFF, st.Security_Data.data(), kSecurityDataSize)));
 }
 
-// Segment3 0x3000-0x3FFF read from the image; shown, and handed to the Segment3 check.
-std::uint16_t ComputeSegment3Crc(ImageFile& file, WindowModel& m) {
-    const std::uint16_t crc = crc16_ccitt_segment3(file);
-    m.setText(Field::CRC_seg3, hex4(crc));
-    return crc;
-}
-
+// Segment3 0x3000-0x3FFF as the image supplied it; shown, and handed to the Segment3 check.
 std::uint16_t ComputeSegment3Crc(std::span<const std::uint8_t> segment3, WindowModel& m) {
     PairSwapCcitt crc;
     crc.update(segment3.data(), segment3.size());

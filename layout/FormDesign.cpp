@@ -1,4 +1,4 @@
-#include "ui/FormDesign.h"
+#include "layout/FormDesign.h"
 
 namespace parvex {
 namespace {
@@ -10,7 +10,7 @@ constexpr GroupDesign kGroups[] = {
 #define PARVEX_ITEM(...)
 #define PARVEX_BUTTON(...)
 #define PARVEX_PICTURE(...)
-#include "ui/FormDesign.def"
+#include "layout/FormDesign.def"
 #undef PARVEX_GROUP
 #undef PARVEX_BOX
 #undef PARVEX_ITEM
@@ -32,7 +32,7 @@ constexpr ControlDesign kControls[] = {
 #define PARVEX_PICTURE(name, group, picture, left, top, width, height)                        \
     {#name, Group::group, Look::Picture, Tint::None, std::nullopt, std::nullopt, picture, \
      {left, top, width, height}},
-#include "ui/FormDesign.def"
+#include "layout/FormDesign.def"
 #undef PARVEX_GROUP
 #undef PARVEX_BOX
 #undef PARVEX_ITEM

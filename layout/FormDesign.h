@@ -15,7 +15,7 @@ enum class Group {
 #define PARVEX_ITEM(...)
 #define PARVEX_BUTTON(...)
 #define PARVEX_PICTURE(...)
-#include "ui/FormDesign.def"
+#include "layout/FormDesign.def"
 #undef PARVEX_GROUP
 #undef PARVEX_BOX
 #undef PARVEX_ITEM
@@ -64,7 +64,7 @@ struct ControlDesign {
     Tint tint;
     std::optional<Field> field;
     std::optional<Control> control;
-    const char* picture;  // a file under :/images/, without ".xpm"
+    const char* picture;  // the name of one of the window's pictures (ui/images/NAME.xpm)
     Place place;
 };
 

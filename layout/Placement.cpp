@@ -1,4 +1,4 @@
-#include "ui/Placement.h"
+#include "layout/Placement.h"
 
 #include <algorithm>
 
@@ -10,18 +10,23 @@ int fitAxis(int designed, int length, int start, int available) {
     return std::clamp(designed, start, start + available - length);
 }
 
-}  // namespace
-
-QPoint placeFrame(const QRect& available, const QSize& frame, const QPoint& designed) {
-    if (available.contains(QRect(designed, frame))) return designed;
-    return {fitAxis(designed.x(), frame.width(), available.left(), available.width()),
-            fitAxis(designed.y(), frame.height(), available.top(), available.height())};
+bool contains(const ScreenRect& area, ScreenPoint at, int width, int height) {
+    return at.x >= area.left && at.y >= area.top && at.x + width <= area.left + area.width &&
+           at.y + height <= area.top + area.height;
 }
 
-QStringList pushRecent(QStringList recent, const QString& path, int max) {
-    recent.removeAll(path);
-    recent.prepend(path);
-    while (recent.size() > max) recent.removeLast();
+}  // namespace
+
+ScreenPoint placeFrame(const ScreenRect& available, int frameWidth, int frameHeight, ScreenPoint designed) {
+    if (contains(available, designed, frameWidth, frameHeight)) return designed;
+    return {fitAxis(designed.x, frameWidth, available.left, available.width),
+            fitAxis(designed.y, frameHeight, available.top, available.height)};
+}
+
+std::vector<std::string> pushRecent(std::vector<std::string> recent, const std::string& path, std::size_t max) {
+    std::erase(recent, path);
+    recent.insert(recent.begin(), path);
+    if (recent.size() > max) recent.resize(max);
     return recent;
 }
 

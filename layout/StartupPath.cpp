@@ -1,4 +1,4 @@
-#include "ui/StartupPath.h"
+#include "layout/StartupPath.h"
 
 #include <filesystem>
 #include <system_error>

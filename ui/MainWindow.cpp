@@ -36,10 +36,10 @@
 #include "ui/AboutBox.h"
 #include "ui/Fonts.h"
 #include "run/Report.h"
-#include "ui/FormDesign.h"
-#include "ui/Placement.h"
+#include "layout/FormDesign.h"
+#include "layout/Placement.h"
 #include "ui/QtConvert.h"
-#include "ui/StartupPath.h"
+#include "layout/StartupPath.h"
 
 // The pictures live in a static library, so its resources are registered by hand.
 static void initResources() { Q_INIT_RESOURCE(parvex); }
@@ -526,9 +526,12 @@ QStringList TForm1::recentFiles() const { return recentSettings().value(kRecentK
 
 void TForm1::rememberRecent(const std::vector<std::string>& opened) {
     if (opened.empty()) return;
-    QStringList recent = recentFiles();
-    for (const std::string& path : opened) recent = pushRecent(recent, qtPath(path));
-    recentSettings().setValue(kRecentKey, recent);
+    std::vector<std::string> recent;
+    for (const QString& path : recentFiles()) recent.push_back(filePath(path));
+    for (const std::string& path : opened) recent = pushRecent(std::move(recent), path);
+    QStringList kept;
+    for (const std::string& path : recent) kept << qtPath(path);
+    recentSettings().setValue(kRecentKey, kept);
 }
 
 void TForm1::showRecentMenu(const QPoint& where) {
@@ -607,7 +610,7 @@ void TForm1::placeOnScreen() {
     if (!where) return;
     QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
                    frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-    if (frame.isNull()) frame = kAssumedFrame;
+    if (frame.isNull()) frame = QMargins(kAssumedFrame.left, kAssumedFrame.top, kAssumedFrame.right, kAssumedFrame.bottom);
     move(placeFrame(where->availableGeometry(), size().grownBy(frame), QPoint(kWindowLeft, kWindowTop)));
 }
 

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include <QColor>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include "core/WindowModel.h"
@@ -26,5 +28,8 @@ QString dialogFilter(std::string_view description);
 std::string filePath(const QString& path);
 // A path from the core, for Qt.
 QString qtPath(const std::string& path);
+
+// The shared placement arithmetic in Qt's terms.
+QPoint placeFrame(const QRect& available, const QSize& frame, const QPoint& designed);
 
 }  // namespace parvex

@@ -13,8 +13,8 @@
 
 #include "UiTestSupport.h"
 #include "core/Findings.h"
-#include "ui/FormDesign.h"
-#include "ui/Placement.h"
+#include "layout/FormDesign.h"
+#include "layout/Placement.h"
 #include "ui/QtConvert.h"
 
 namespace parvex::test {

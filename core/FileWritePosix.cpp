@@ -118,7 +118,7 @@ WholeWrite writeWholeFile(const std::string& path, std::string_view content, boo
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, exists ? 0600 : 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            result.problem = "cannot create " + temp + ": " + reason(errno);
+            result.problem = "cannot create a file beside " + path + ": " + reason(errno);
             return result;
         }
         if (exists) {

@@ -143,7 +143,7 @@ WholeWrite writeWholeFile(const std::string& path, std::string_view content, boo
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-            result.problem = "cannot create " + utf8FromWide(temp) + ": " + systemMessage(error);
+            result.problem = "cannot create a file beside " + path + ": " + systemMessage(error);
             return result;
         }
         DWORD error = writeAndClose(h, content);

@@ -238,7 +238,7 @@ TEST_F(Pipeline, JUnitReadsBackWithOneCasePerImage) {
     const std::string c = sample("Q<&\x1b\n'.SRL", hostile);
     const std::string missing = dir.file("missing.SRL");
     const std::string junit = dir.file("report.xml");
-    dir.write("report.xml", "stale");
+    dir.write("report.xml", "<?xml version=\"1.0\"?>\n<testsuites name=\"stale\"/>\n");
 
     for (const bool json : {false, true}) {
         std::vector<std::string> args{"--junit", junit, a, b, c, missing};

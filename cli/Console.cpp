@@ -24,7 +24,8 @@ bool stdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 void ignoreBrokenPipe() {}
 
 bool writeHitClosedPipe(int error) {
-    return error == EPIPE || _doserrno == ERROR_NO_DATA || _doserrno == ERROR_BROKEN_PIPE;
+    return error == EPIPE || _doserrno == ERROR_NO_DATA || _doserrno == ERROR_BROKEN_PIPE ||
+           _doserrno == ERROR_PIPE_NOT_CONNECTED;
 }
 
 #else

@@ -254,7 +254,9 @@ TEST(StoredName, IsTheNameOnDiskWhereTheSystemTellsIt) {
         EXPECT_EQ(file->storedName(), row.stored) << row.typed;
 #else
         // Names are what they are here: the typed name is the one on disk, or there is none.
-        if (file) EXPECT_EQ(file->storedName(), "") << row.typed;
+        if (file) {
+            EXPECT_EQ(file->storedName(), "") << row.typed;
+        }
 #endif
     }
 }

@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <csignal>
-#include <filesystem>
-
-#include "core/Utf8Path.h"
+#include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,16 +23,9 @@ bool stdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 void ignoreBrokenPipe() {}
 
-std::FILE* openForWriting(const std::string& path, bool exclusive) {
-    const std::filesystem::path native = pathFromUtf8(path);
-    // The C runtime has no exclusive mode for wide names: ask first. The window between is harmless
-    // for a report file named by the user.
-    std::error_code ec;
-    if (exclusive && std::filesystem::exists(std::filesystem::symlink_status(native, ec))) {
-        errno = EEXIST;
-        return nullptr;
-    }
-    return _wfopen(native.c_str(), L"wb");
+bool writeHitClosedPipe(int error) {
+    return error == EPIPE || _doserrno == ERROR_NO_DATA || _doserrno == ERROR_BROKEN_PIPE ||
+           _doserrno == ERROR_PIPE_NOT_CONNECTED;
 }
 
 #else
@@ -56,12 +49,8 @@ bool stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 void ignoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 
-std::FILE* openForWriting(const std::string& path, bool exclusive) {
-    return std::fopen(path.c_str(), exclusive ? "wbx" : "wb");
-}
+bool writeHitClosedPipe(int error) { return error == EPIPE; }
 
 #endif
-
-bool isBrokenPipe(int error) { return error == EPIPE; }
 
 }  // namespace parvex::cli

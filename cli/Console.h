@@ -2,9 +2,6 @@
 
 // The few things parvex-check needs of the operating system, kept in one place.
 
-#include <cstdio>
-#include <string>
-
 namespace parvex::cli {
 
 // Makes sure descriptors 0, 1 and 2 are open, so that no file opened later (the JUnit report) can
@@ -17,10 +14,8 @@ bool stdoutIsTerminal();
 
 // A reader that goes away shows as a failed write (EPIPE) instead of killing the program.
 void ignoreBrokenPipe();
-bool isBrokenPipe(int error);
-
-// Opens a UTF-8 path for binary writing; with exclusive, only when nothing of that name exists yet
-// (errno EEXIST otherwise).
-std::FILE* openForWriting(const std::string& path, bool exclusive);
+// Right after a failed write to standard output with this errno: the reader of the pipe went away.
+// (Windows reports that as EINVAL, telling it apart only in the system's own error code.)
+bool writeHitClosedPipe(int error);
 
 }  // namespace parvex::cli

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
 
 #include "cli/Console.h"
-#include "core/Utf8Path.h"
+#include "core/FileWrite.h"
+#include "core/ImageFile.h"
+#include "run/JUnitReport.h"
 #include "run/SafeText.h"
 
 namespace parvex::cli {
@@ -15,22 +15,15 @@ namespace {
 
 constexpr int kClosed = -1;  // m_error when standard output was closed before the program started
 
-// Writes, flushes and closes; errno of the first failure, or 0.
-int writeAll(std::FILE* file, std::string_view content) {
-    int error = 0;
-    if (!content.empty() && std::fwrite(content.data(), 1, content.size(), file) != content.size()) error = errno;
-    if (std::fflush(file) != 0 && error == 0) error = errno;
-    if (std::ferror(file) && error == 0) error = errno ? errno : EIO;
-    if (std::fclose(file) != 0 && error == 0) error = errno;
-    return error;
-}
-
 std::string reason(int error) { return error == 0 ? "unknown error" : std::strerror(error); }
 
 }  // namespace
 
 bool ReportOutput::fail(int error) {
-    if (m_error == 0) m_error = error ? error : EIO;
+    if (m_error == 0) {
+        m_error = error ? error : EIO;
+        m_brokenPipe = error != kClosed && writeHitClosedPipe(error);
+    }
     return false;
 }
 
@@ -54,50 +47,45 @@ bool ReportOutput::finish() {
     return m_error == 0;
 }
 
-bool ReportOutput::brokenPipe() const { return isBrokenPipe(m_error); }
-
 std::string ReportOutput::failure() const {
     if (m_error == kClosed) return "cannot write the report: standard output is closed";
     return "cannot write the report to standard output: " + reason(m_error);
 }
 
-std::optional<std::string> writeReportFile(const std::string& path, std::string_view content) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(pathFromUtf8(path), ec);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        if (fs::is_directory(status)) return "cannot write " + path + ": it is a directory";
-        std::FILE* file = openForWriting(path, false);
-        if (!file) return "cannot open " + path + ": " + reason(errno);
-        const int error = writeAll(file, content);
-        if (error != 0) return "cannot write " + path + ": " + reason(error);
-        return std::nullopt;
+std::variant<ReportTarget, std::string> junitTarget(const std::string& path, const std::vector<std::string>& images) {
+    using Kind = ReportTarget::Kind;
+    if (path.empty()) return std::string("--junit: the report's path is empty");
+    if (path == "-") return ReportTarget{Kind::StandardOutput, path};
+    const PathFacts facts = inspectPath(path);
+    if (facts.identity && facts.identity == standardOutputIdentity()) return ReportTarget{Kind::StandardOutput, path};
+    if (facts.kind == PathKind::Other) return ReportTarget{Kind::InPlace, path};
+    if (facts.kind != PathKind::Regular) return ReportTarget{Kind::WholeFile, path};
+    for (const std::string& image : images)
+        if (inspectPath(image).identity == facts.identity)
+            return "--junit " + path + " is the image " + image + "; the report needs a name of its own";
+    // Replacing is fine for an earlier report, or an empty file made to hold one.
+    if (facts.size > 0) {
+        std::uint8_t head[1024];
+        auto file = ImageFile::open(path);
+        const std::size_t got = file ? file->readAt(0, head, sizeof head) : 0;
+        if (!isJUnitReport(std::string_view(reinterpret_cast<const char*>(head), got)))
+            return "--junit " + path + " exists and is not a JUnit report; it is left as it is";
     }
-    // The temporary file sits beside the target, so the rename stays on one file system; a symbolic
-    // link is followed to the file it names.
-    const fs::path target = fs::exists(status) ? fs::canonical(pathFromUtf8(path), ec) : pathFromUtf8(path);
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        fs::path temp = target;
-        temp += ".tmp" + std::to_string(entropy() % 1000000);
-        std::FILE* file = openForWriting(utf8FromPath(temp), true);
-        if (!file) {
-            if (errno == EEXIST) continue;
-            return "cannot create " + utf8FromPath(temp) + ": " + reason(errno);
-        }
-        const int error = writeAll(file, content);
-        if (error != 0) {
-            fs::remove(temp, ec);
-            return "cannot write " + utf8FromPath(temp) + ": " + reason(error);
-        }
-        fs::rename(temp, target, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            return "cannot rename the report into place at " + path;
-        }
-        return std::nullopt;
+    return ReportTarget{Kind::WholeFile, path};
+}
+
+std::optional<std::string> writeReport(const ReportTarget& target, std::string_view content, ReportOutput& out) {
+    switch (target.kind) {
+        case ReportTarget::Kind::StandardOutput:
+            // A failure here is standard output's, told as such when it is finished.
+            out.write(content);
+            return std::nullopt;
+        case ReportTarget::Kind::InPlace: return writeInPlace(target.path, content);
+        case ReportTarget::Kind::WholeFile: break;
     }
-    return "cannot create a temporary file beside " + path;
+    const WholeWrite result = writeWholeFile(target.path, content, true);
+    if (result.written) return std::nullopt;
+    return result.problem;
 }
 
 void printError(std::string_view message) {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 namespace parvex::cli {
 
@@ -19,7 +21,7 @@ public:
 
     bool failed() const { return m_error != 0; }
     // The reader closed the pipe: no message is needed for that.
-    bool brokenPipe() const;
+    bool brokenPipe() const { return m_brokenPipe; }
     // One line telling why the report could not be written.
     std::string failure() const;
 
@@ -28,13 +30,25 @@ private:
 
     bool m_closed;
     int m_error = 0;
+    bool m_brokenPipe = false;
     bool m_finished = false;
 };
 
-// Writes content to path in full or not at all: a regular file (or a new one) is written under a
-// temporary name beside it and renamed into place; anything else (a device, a pipe) is written
-// directly. Returns the reason on failure.
-std::optional<std::string> writeReportFile(const std::string& path, std::string_view content);
+// Where the --junit report goes, decided before any image is checked.
+struct ReportTarget {
+    enum class Kind { StandardOutput, InPlace, WholeFile };
+    Kind kind = Kind::WholeFile;
+    std::string path;
+};
+
+// The target of --junit PATH, or why it may not be written (a usage error): an empty path, one of
+// the images named (the same file, however spelled), or an existing file that is not a JUnit
+// report. "-", and any name of the file or pipe standard output goes to, is standard output; a
+// device or a FIFO is written into as it stands; anything else through a temporary file.
+std::variant<ReportTarget, std::string> junitTarget(const std::string& path, const std::vector<std::string>& images);
+
+// Writes the report to its target, to standard output through out. Returns the reason on failure.
+std::optional<std::string> writeReport(const ReportTarget& target, std::string_view content, ReportOutput& out);
 
 // "parvex-check: " and the message on standard error as one line, through safeText.
 void printError(std::string_view message);

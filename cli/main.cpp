@@ -16,6 +16,7 @@
 #include "cli/Console.h"
 #include "cli/Output.h"
 #include "core/CommandLine.h"
+#include "core/FileWrite.h"
 #include "core/ImageFile.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
@@ -29,6 +30,7 @@ namespace {
 
 using parvex::cli::printError;
 using parvex::cli::ReportOutput;
+using parvex::cli::ReportTarget;
 
 // Exit statuses, as --help and the README list them.
 constexpr int kClean = 0;
@@ -45,6 +47,7 @@ struct Options {
     std::string sideDir;
     std::string color = "auto";
     std::string junit;
+    bool junitGiven = false;
     std::vector<std::string> files;
 };
 
@@ -60,8 +63,11 @@ std::string helpFooter(const std::string& defaultSideDir) {
     return "Exit status:\n"
            "  0  every image checked, no error finding\n"
            "  1  an error finding in at least one image (notices alone give 0)\n"
-           "  2  usage error, a --side-dir that is no directory, or an image that could not be opened\n"
-           "  3  the report (standard output or the --junit file) could not be written in full\n"
+           "  2  usage error, a --side-dir that is no directory, a --junit PATH that is refused (one of\n"
+           "     the images, or an existing file that is not a JUnit report), or an image that could not\n"
+           "     be opened\n"
+           "  3  the report (standard output or the --junit file) could not be written in full; the\n"
+           "     --junit file is written all the same when only standard output failed\n"
            "\n"
            "Environment:\n"
            "  LC_ALL, LC_MESSAGES, LANG  the first one set gives the default --lang: ja when it starts\n"
@@ -94,13 +100,18 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
                    "not dumb and NO_COLOR is unset or empty), always or never")
         ->check(CLI::IsMember({"auto", "always", "never"}))
         ->type_name("WHEN");
-    app.add_option("--junit", opts.junit, "Also write a JUnit XML report to PATH (with either output)")
-        ->type_name("PATH");
+    const CLI::Option* junit =
+        app.add_option("--junit", opts.junit,
+                       "Also write a JUnit XML report to PATH (with either output; - is standard output). An "
+                       "existing PATH must be an earlier JUnit report and not one of the images")
+            ->type_name("PATH");
     app.add_option("FILE", opts.files, "Images to check")->required()->type_name("");
     // For the benchmarks: how many bytes each file's checks read, and which fast paths ran.
     app.add_flag("--read-stats", opts.readStats, "")->group("");
     app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
     app.footer(helpFooter(defaultSideDir));
+    // Only the documented "--" options: on Windows a path such as /tmp/x.SRL is a file, not an option.
+    app.allow_windows_style_options(false);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -117,13 +128,14 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
         return kClean;
     }
 
-    std::error_code ec;
-    const auto status = std::filesystem::status(parvex::pathFromUtf8(opts.sideDir), ec);
-    if (!std::filesystem::exists(status)) {
+    opts.junitGiven = junit->count() > 0;
+    opts.files = parvex::expandWildcards(opts.files);
+    const parvex::PathKind sideDir = parvex::inspectPath(opts.sideDir).kind;
+    if (sideDir == parvex::PathKind::Absent) {
         printError("--side-dir " + opts.sideDir + ": no such directory");
         return kUsage;
     }
-    if (!std::filesystem::is_directory(status)) {
+    if (sideDir != parvex::PathKind::Directory) {
         printError("--side-dir " + opts.sideDir + ": not a directory");
         return kUsage;
     }
@@ -164,16 +176,16 @@ int finishOutput(ReportOutput& out, int status) {
     return kWriteFailed;
 }
 
-int checkAll(const Options& opts, ReportOutput& out) {
+int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, ReportOutput& out) {
     parvex::Session session(opts.sideDir);
     session.fileCrcInRun = opts.crc;
     startIn(session, opts.lang);
     const bool colour = wantColour(opts);
     const std::string started = utcTimestamp();
-    nlohmann::json runs = nlohmann::json::array();
     std::vector<parvex::JUnitCase> cases;
     bool openFailed = false;
     bool error = false;
+    if (opts.json) out.write(parvex::jsonDocumentStart());
     for (std::size_t i = 0; i < opts.files.size(); ++i) {
         const std::string& file = opts.files[i];
         const auto start = std::chrono::steady_clock::now();
@@ -194,21 +206,24 @@ int checkAll(const Options& opts, ReportOutput& out) {
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         openFailed = openFailed || failed;
         error = error || parvex::hasError(session);
-        if (!opts.junit.empty()) cases.push_back(parvex::junitCase(session, file, took.count()));
-        if (opts.json) runs.push_back(parvex::renderJson(session, file));
-        // A report that cannot reach its reader is not worth checking the rest for.
-        else if (!out.write((i ? "\n" : "") + parvex::renderText(session, file, colour)))
-            return finishOutput(out, kWriteFailed);
+        if (junit) cases.push_back(parvex::junitCase(session, file, took.count()));
+        // Each run goes out as it ends, so memory stays flat however many images are named.
+        const bool written = opts.json ? out.write(parvex::jsonDocumentRun(parvex::renderJson(session, file), i == 0))
+                                       : out.write((i ? "\n" : "") + parvex::renderText(session, file, colour));
+        // A report that cannot reach its reader is not worth checking the rest for, unless the
+        // JUnit report still wants them.
+        if (!written && !junit) return finishOutput(out, kWriteFailed);
     }
-    if (opts.json) out.write(parvex::renderJsonDocument(runs));
-    const int status = openFailed ? kUsage : error ? kFindings : kClean;
-    if (!out.finish()) return finishOutput(out, kWriteFailed);
-    if (!opts.junit.empty()) {
-        if (const auto problem = parvex::cli::writeReportFile(opts.junit, parvex::renderJUnit(cases, started))) {
+    if (opts.json) out.write(parvex::jsonDocumentEnd(!opts.files.empty()));
+    int status = openFailed ? kUsage : error ? kFindings : kClean;
+    // Before standard output is closed: a report that goes there, under any name, still reaches it.
+    if (junit) {
+        if (const auto problem = parvex::cli::writeReport(*junit, parvex::renderJUnit(cases, started), out)) {
             printError("JUnit report: " + *problem);
-            return kWriteFailed;
+            status = kWriteFailed;
         }
     }
+    if (!out.finish()) return finishOutput(out, kWriteFailed);
     return status;
 }
 
@@ -224,5 +239,16 @@ int main(int argc, char** argv) {
         if (*status != kClean) return *status;
         return finishOutput(out, kClean);
     }
-    return checkAll(opts, out);
+    // A report path that would overwrite an image or some other file is refused before anything is
+    // checked or written.
+    std::optional<ReportTarget> junit;
+    if (opts.junitGiven) {
+        auto target = parvex::cli::junitTarget(opts.junit, opts.files);
+        if (const auto* refusal = std::get_if<std::string>(&target)) {
+            printError(*refusal);
+            return kUsage;
+        }
+        junit = std::get<ReportTarget>(target);
+    }
+    return checkAll(opts, junit, out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace parvex {
@@ -20,5 +21,15 @@ private:
     std::vector<std::string> m_arguments;
     std::vector<char*> m_pointers;  // ends with a null pointer, as main's argv does
 };
+
+// File arguments as a Windows user expects them: one with * or ? in its last component stands for
+// the files (not folders) it matches there, sorted by name, Japanese names included; one that
+// matches nothing stays as it is, so it fails to open under its own name. Elsewhere the shell has
+// already done this, and the arguments come back unchanged.
+std::vector<std::string> expandWildcards(const std::vector<std::string>& arguments);
+
+// Whether name matches pattern: * is any run of characters, ? one character (a UTF-8 sequence
+// counts as one), letters A-Z match either case, as file names on Windows do.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 }  // namespace parvex

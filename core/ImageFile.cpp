@@ -20,6 +20,8 @@ ImageFile::ImageFile(Handle handle, std::uint64_t size) : m_handle(handle), m_si
 ImageFile::ImageFile(ImageFile&& other) noexcept
     : m_handle(std::exchange(other.m_handle, kNoHandle)),
       m_size(other.m_size),
+      m_modified(other.m_modified),
+      m_storedName(std::move(other.m_storedName)),
       m_block(std::move(other.m_block)),
       m_progress(other.m_progress) {}
 
@@ -28,6 +30,8 @@ ImageFile& ImageFile::operator=(ImageFile&& other) noexcept {
         if (m_handle != kNoHandle) closeHandle(m_handle);
         m_handle = std::exchange(other.m_handle, kNoHandle);
         m_size = other.m_size;
+        m_modified = other.m_modified;
+        m_storedName = std::move(other.m_storedName);
         m_block = std::move(other.m_block);
         m_progress = other.m_progress;
     }

@@ -53,6 +53,14 @@ public:
     // Size measured at open time (the end position of the file).
     std::uint64_t size() const { return m_size; }
 
+    // True when the file's size or modification time is no longer what it was at open: something
+    // wrote to the file while it was being read, so what was read may mix two states of it.
+    bool changedSinceOpen() const;
+
+    // The file's name as stored on disk when the system tells it (Windows: its case there, without
+    // the trailing dots and blanks a typed name may carry); empty where the name given is the one.
+    const std::string& storedName() const { return m_storedName; }
+
     // Reads up to n bytes at offset into dst. Whatever the file did not supply (end of file, a read
     // error, a file that shrank) is zero-filled, so a buffer never carries an earlier image's bytes.
     // Returns the number of bytes the file supplied.
@@ -87,6 +95,8 @@ private:
 
     Handle m_handle = kNoHandle;
     std::uint64_t m_size = 0;
+    std::int64_t m_modified = 0;  // modification time at open, in the system's own units
+    std::string m_storedName;
     AlignedBuffer m_block;
     ReadProgress* m_progress = nullptr;
 };

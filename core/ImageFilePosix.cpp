@@ -11,6 +11,13 @@
 #include <system_error>
 
 namespace parvex {
+namespace {
+
+std::int64_t modifiedTime(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+}  // namespace
 
 std::optional<ImageFile> ImageFile::open(const std::string& path) {
     if (path.empty()) return std::nullopt;
@@ -27,7 +34,15 @@ std::optional<ImageFile> ImageFile::open(const std::string& path) {
         ::close(fd);
         return std::nullopt;
     }
-    return ImageFile(fd, static_cast<std::uint64_t>(end));
+    ImageFile file(fd, static_cast<std::uint64_t>(end));
+    file.m_modified = modifiedTime(st);
+    return file;
+}
+
+bool ImageFile::changedSinceOpen() const {
+    struct stat st {};
+    if (::fstat(static_cast<int>(m_handle), &st) != 0) return true;
+    return static_cast<std::uint64_t>(st.st_size) != m_size || modifiedTime(st) != m_modified;
 }
 
 void ImageFile::closeHandle(Handle handle) { ::close(static_cast<int>(handle)); }

@@ -29,8 +29,6 @@ std::string utf8FromWide(std::wstring_view text) {
     return out;
 }
 
-namespace {
-
 // The absolute form with the \\?\ prefix, which lifts the 260-character limit; the prefix also
 // turns off the API's own clean-up of the name, so the full path is made first. Device names
 // (\\.\) and names already prefixed are left as they are.
@@ -44,6 +42,13 @@ std::wstring longPathForm(const std::wstring& path) {
     if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
+}
+
+namespace {
+
+std::int64_t modifiedTime(const BY_HANDLE_FILE_INFORMATION& info) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                     info.ftLastWriteTime.dwLowDateTime);
 }
 
 }  // namespace
@@ -65,7 +70,21 @@ std::optional<ImageFile> ImageFile::open(const std::string& path) {
         CloseHandle(h);
         return std::nullopt;
     }
-    return ImageFile(reinterpret_cast<Handle>(h), static_cast<std::uint64_t>(size.QuadPart));
+    ImageFile file(reinterpret_cast<Handle>(h), static_cast<std::uint64_t>(size.QuadPart));
+    file.m_modified = modifiedTime(info);
+    // The name check judges the name as stored, as it would for a dropped file: a typed
+    // "qpvxj00.srl" or "QPVXJ00.SRL." names the same file as a stored "QPVXJ00.SRL".
+    const std::wstring stored = finalPathOf(h);
+    const std::size_t slash = stored.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && slash + 1 < stored.size()) file.m_storedName = utf8FromWide(stored.substr(slash + 1));
+    return file;
+}
+
+bool ImageFile::changedSinceOpen() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(m_handle), &info)) return true;
+    const std::uint64_t size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return size != m_size || modifiedTime(info) != m_modified;
 }
 
 void ImageFile::closeHandle(Handle handle) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }

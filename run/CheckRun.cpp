@@ -27,6 +27,8 @@ void Session::run() {
     resetForRun(*this);
     std::optional<ImageFile> file = ImageFile::open(fileName);
     lastOpenFailed = !file;
+    storedName = file ? file->storedName() : std::string();
+    fileChanged = false;
     if (!file) {
         addFinding(model, Msg::OpenFailed);
         return;

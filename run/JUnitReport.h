@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/WindowModel.h"
@@ -24,5 +25,10 @@ JUnitCase junitCase(const Session& session, const std::string& path, double seco
 // them in the body), notices go to <system-out>, an image that could not be opened is an <error>.
 // timestamp: ISO 8601 time of the start, or empty to leave it out.
 std::string renderJUnit(const std::vector<JUnitCase>& cases, const std::string& timestamp);
+
+// Whether a file starting with head is a JUnit report, and so may be replaced by a new one: an XML
+// declaration (after a byte-order mark, if any), then, past blanks and comments, a <testsuites> or
+// <testsuite> root.
+bool isJUnitReport(std::string_view head);
 
 }  // namespace parvex

@@ -20,6 +20,13 @@ nlohmann::json renderJson(const Session& session, const std::string& path);
 // The whole --json document over the run objects, as printed: the window's Save writes the same.
 std::string renderJsonDocument(const nlohmann::json& runs);
 
+// The same document in pieces, so each run is written as it ends and none is kept: the start, each
+// run in order (first: no run before it), and the end (anyRuns: at least one run was written).
+// Joined, they are renderJsonDocument's text byte for byte.
+std::string jsonDocumentStart();
+std::string jsonDocumentRun(const nlohmann::json& run, bool first);
+std::string jsonDocumentEnd(bool anyRuns);
+
 // True when any line of the message list was added as an error.
 bool hasError(const Session& session);
 

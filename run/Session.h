@@ -39,6 +39,11 @@ public:
     std::string fileName;
     // Whether the latest run could not open its file (the front ends' exit status needs it).
     bool lastOpenFailed = false;
+    // The latest run's file name as stored on disk, where the system tells it (see ImageFile); the
+    // file-name check judges it and the window shows it.
+    std::string storedName;
+    // Whether the file's size or modification time changed while the latest run read it.
+    bool fileChanged = false;
     // The run's one pass over the image, for the steps after it that judge or show what it found;
     // emptied at the start of every run and when the image is closed.
     std::optional<ImagePassResult> pass;

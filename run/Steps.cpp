@@ -15,6 +15,7 @@
 #include "checks/NameChecks.h"
 #include "checks/ReleaseCheck.h"
 #include "checks/ReservedChecks.h"
+#include "core/Findings.h"
 #include "core/Format.h"
 #include "core/Utf8Path.h"
 #include "integrity/ChecksumChecks.h"
@@ -61,6 +62,10 @@ void readSyscallText(ImageFile& file, std::uint64_t offset, std::array<std::uint
 
 std::string fileNamePart(const std::string& path) { return path.substr(fileNameStart(path)); }
 
+// The name the file-name check judges and the window shows: as stored on disk where the system
+// tells it, as a dropped file's would be.
+const std::string& nameOnDisk(const Session& s) { return s.storedName.empty() ? s.fileName : s.storedName; }
+
 std::string headerHex(const CheckState& st, std::size_t from, std::size_t count) {
     return hexBytes(std::span<const std::uint8_t>(st.Header).subspan(from, count));
 }
@@ -92,8 +97,8 @@ void withPass(Session& s, File& f, Use use) {
 namespace steps {
 
 void ReadHeader(Session& s, File& f) { image(f).readAt(0, s.state.Header.data(), s.state.Header.size()); }
-void ShowFileName(Session& s, File&) { s.model.setText(Field::File_Name, fileNamePart(s.fileName)); }
-void CheckFileName(Session& s, File&) { s.state.Release_Char = parvex::CheckFileName(s.fileName, s.state, s.model); }
+void ShowFileName(Session& s, File&) { s.model.setText(Field::File_Name, fileNamePart(nameOnDisk(s))); }
+void CheckFileName(Session& s, File&) { s.state.Release_Char = parvex::CheckFileName(nameOnDisk(s), s.state, s.model); }
 
 void ShowGameTitle(Session& s, File& f) {
     s.model.setText(Field::Game_Title, readText(image(f), kGameTitle, 12));
@@ -217,12 +222,19 @@ void ShowFileCrc(Session& s, File&) {
     if (s.pass && s.pass->fileCrc) s.model.setText(Field::CRC_ans, hex4(*s.pass->fileCrc));
 }
 
+// After every read of the run: a file written meanwhile gave a report of no single state of it.
+void CompareFileState(Session& s, File& f) { s.fileChanged = image(f).changedSinceOpen(); }
+
 void CloseImage(Session& s, File& f) {
     f.reset();
     s.pass.reset();
 }
 void CheckFinalRomBuild(Session& s, File&) { parvex::CheckFinalRomBuild(s.state, s.model); }
 void ShowCaption(Session& s, File&) { s.model.caption = s.fileName; }
+// Last, so the message list's edit line shows it.
+void CheckFileUnchanged(Session& s, File&) {
+    if (s.fileChanged) addFinding(s.model, Msg::FileChanged);
+}
 
 }  // namespace steps
 

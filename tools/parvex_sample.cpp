@@ -1,47 +1,15 @@
 // parvex-sample PATH: writes a clean 16 MiB sample image that the checker passes without a Finding.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
 #include "core/CommandLine.h"
-#include "core/Utf8Path.h"
+#include "core/FileWrite.h"
 #include "core/Version.h"
 #include "run/SafeText.h"
 #include "tools/SampleImage.h"
-
-namespace {
-
-// Creates path only when nothing of that name exists yet, in one step, so nothing is overwritten.
-bool writeNew(const std::string& path, const std::vector<std::uint8_t>& image, int& error) {
-#ifdef _WIN32
-    // The C runtime there has no exclusive-create mode for UTF-8 names: ask first, then write.
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(parvex::pathFromUtf8(path), ec))) {
-        error = EEXIST;
-        return false;
-    }
-    error = 0;
-    return parvex::writeImage(path, image);
-#else
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-    if (!file) {
-        error = errno;
-        return false;
-    }
-    bool ok = std::fwrite(image.data(), 1, image.size(), file) == image.size();
-    error = errno;
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) std::remove(path.c_str());
-    return ok;
-#endif
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     parvex::CommandLine commandLine(argc, argv);
@@ -55,22 +23,26 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "parvex-sample " + std::string(parvex::kProgramVersion));
     app.footer("Exit status: 0 written, 1 not written (PATH exists without --force, or a write failed),\n"
                "2 usage error.");
+    // Only the documented "--" options: on Windows a path such as /tmp/x.SRL is a file, not an option.
+    app.allow_windows_style_options(false);
     try {
         app.parse(commandLine.argc(), commandLine.argv());
     } catch (const CLI::ParseError& e) {
-        const int rc = app.exit(e);
-        return rc == 0 ? 0 : 2;
+        if (e.get_exit_code() == 0) return app.exit(e);
+        // The message quotes the arguments: shown visibly, as one line.
+        std::fprintf(stderr, "parvex-sample: %s\nparvex-sample: run with --help for more information\n",
+                     parvex::safeText(e.what()).c_str());
+        return 2;
     }
 
     const auto image = parvex::buildSampleImage(parvex::sampleOptionsForName(path));
-    int error = 0;
-    if (force ? parvex::writeImage(path, image) : writeNew(path, image, error)) return 0;
-    // The path goes to the terminal as a visible text, whatever it holds.
-    const std::string shown = parvex::safeText(path);
-    if (!force && error == EEXIST)
-        std::fprintf(stderr, "parvex-sample: %s exists; --force overwrites it\n", shown.c_str());
+    // Whole or not at all: a temporary file beside PATH, renamed into place once complete.
+    const parvex::WholeWrite result = parvex::writeWholeFile(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), force);
+    if (result.written) return 0;
+    if (result.existed)
+        std::fprintf(stderr, "parvex-sample: %s exists; --force overwrites it\n", parvex::safeText(path).c_str());
     else
-        std::fprintf(stderr, "parvex-sample: cannot write %s%s%s\n", shown.c_str(), error ? ": " : "",
-                     error ? std::strerror(error) : "");
+        std::fprintf(stderr, "parvex-sample: %s\n", parvex::safeText(result.problem).c_str());
     return 1;
 }

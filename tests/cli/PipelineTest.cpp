@@ -2,7 +2,12 @@
 // pass for success, the JUnit report reads back, and the starting language is the window's.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <functional>
 
 #include <cstdlib>
 #include <string>
@@ -215,6 +220,152 @@ TEST_F(Pipeline, AJUnitFileThatCannotBeWrittenExitsThree) {
     }
 }
 
+// --- Where the JUnit report may go ---------------------------------------------------------------
+
+enum class Lands { Refused, File, Stdout };
+
+struct JUnitPathRow {
+    const char* name;
+    // Makes what --junit names, given the directory and the image on the line; returns the argument.
+    std::function<std::string(const TempDir&, const std::string&)> make;
+    Lands lands;
+};
+
+void PrintTo(const JUnitPathRow& row, std::ostream* os) { *os << row.name; }
+
+class JUnitPath : public Pipeline, public ::testing::WithParamInterface<JUnitPathRow> {};
+
+TEST_P(JUnitPath, NeverLandsOnAnImageOrAnotherFile) {
+    const JUnitPathRow& row = GetParam();
+    const std::string image = clean();
+    const std::string junit = row.make(dir, image);
+    const std::string imageBefore = test::slurp(image);
+    // Only a regular file is read: /dev/stdout here is the test's own output.
+    const std::string junitBefore = std::filesystem::is_regular_file(junit) ? test::slurp(junit) : "";
+    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); };
+    const auto expectedEntries = entries() + (row.lands == Lands::File && !std::filesystem::exists(junit));
+    const Child c = check({"--lang", "en", "--junit", junit, image});
+    EXPECT_EQ(test::slurp(image), imageBefore);
+    EXPECT_EQ(entries(), expectedEntries) << "no temporary file is left, nothing else is made";
+    switch (row.lands) {
+        case Lands::Refused:
+            EXPECT_EQ(c.status, 2);
+            EXPECT_EQ(c.out, "") << "nothing is checked";
+            EXPECT_EQ(c.err.rfind("parvex-check: --junit", 0), 0u) << c.err;
+            EXPECT_EQ(std::count(c.err.begin(), c.err.end(), '\n'), 1) << c.err;
+            if (!junitBefore.empty()) {
+                EXPECT_EQ(test::slurp(junit), junitBefore);
+            }
+            break;
+        case Lands::File: {
+            EXPECT_EQ(c.status, 0) << c.err;
+            const auto root = test::MiniXml(test::slurp(junit)).parse();
+            ASSERT_TRUE(root);
+            EXPECT_EQ(root->all("testcase").size(), 1u);
+            break;
+        }
+        case Lands::Stdout:
+            EXPECT_EQ(c.status, 0) << c.err;
+            // After the text report, which stays whole.
+            EXPECT_EQ(c.out.rfind("== ", 0), 0u) << c.out;
+            EXPECT_NE(c.out.find("There are no inconsistencies.\n<?xml version=\"1.0\""), std::string::npos) << c.out;
+            EXPECT_NE(c.out.find("</testsuites>\n"), std::string::npos);
+            break;
+    }
+    if (junit == dir.file("mylink")) {
+        EXPECT_TRUE(std::filesystem::is_symlink(junit)) << "a link stays a link";
+    }
+}
+
+std::string linkTo(const TempDir& d, const std::string& to) {
+    std::filesystem::create_symlink(to, d.path() / "mylink");
+    return d.file("mylink");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, JUnitPath,
+    ::testing::Values(
+        JUnitPathRow{"TheImageItself", [](const TempDir&, const std::string& image) { return image; }, Lands::Refused},
+        JUnitPathRow{"TheImageSpelledOtherwise",
+                     [](const TempDir& d, const std::string&) { return d.path().string() + "/./QPVXJ00.SRL"; },
+                     Lands::Refused},
+        JUnitPathRow{"ALinkToTheImage", [](const TempDir& d, const std::string& image) { return linkTo(d, image); },
+                     Lands::Refused},
+        JUnitPathRow{"AnImageNotOnTheLine",
+                     [](const TempDir& d, const std::string&) {
+                         return d.write("QOTHJ00.SRL", buildSampleImage(sampleOptionsForName("QOTHJ00.SRL")));
+                     },
+                     Lands::Refused},
+        JUnitPathRow{"SomeOtherXml",
+                     [](const TempDir& d, const std::string&) { return d.write("pom.xml", std::string("<?xml version=\"1.0\"?><project/>")); },
+                     Lands::Refused},
+        JUnitPathRow{"AnEmptyPath", [](const TempDir&, const std::string&) { return std::string(); }, Lands::Refused},
+        JUnitPathRow{"AnEarlierReport",
+                     [](const TempDir& d, const std::string&) {
+                         return d.write("r.xml", std::string("<?xml version=\"1.0\"?>\n<testsuites name=\"old\"/>\n"));
+                     },
+                     Lands::File},
+        JUnitPathRow{"AnEmptyFile", [](const TempDir& d, const std::string&) { return d.write("r.xml", std::string()); },
+                     Lands::File},
+        JUnitPathRow{"ANewFile", [](const TempDir& d, const std::string&) { return d.file("new.xml"); }, Lands::File},
+        JUnitPathRow{"Dash", [](const TempDir&, const std::string&) { return std::string("-"); }, Lands::Stdout},
+        JUnitPathRow{"DevStdout", [](const TempDir&, const std::string&) { return std::string("/dev/stdout"); },
+                     Lands::Stdout},
+        JUnitPathRow{"ALinkToStandardOutput",
+                     [](const TempDir& d, const std::string&) { return linkTo(d, "/proc/self/fd/1"); }, Lands::Stdout}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Whatever happened to standard output, the JUnit report is whole, and the status still says 3.
+TEST_F(Pipeline, TheJUnitReportIsWrittenWhenStandardOutputFails) {
+    const std::string image = clean();
+    for (Stdout out : {Stdout::DevFull, Stdout::Closed, Stdout::PipeWithoutReader}) {
+        for (const char* format : {"--lang", "--json"}) {
+            const std::string junit = dir.file("r.xml");
+            std::filesystem::remove(junit);
+            std::vector<std::string> args{format, "--junit", junit, image, image};
+            if (std::string(format) == "--lang") args.insert(args.begin() + 1, "en");
+            const Child c = check(args, out);
+            EXPECT_EQ(c.status, 3) << static_cast<int>(out) << format;
+            const auto root = test::MiniXml(test::slurp(junit)).parse();
+            ASSERT_TRUE(root) << static_cast<int>(out) << format;
+            EXPECT_EQ(root->all("testcase").size(), 2u) << "every image, not only those before the failure";
+        }
+    }
+}
+
+// --- parvex-sample on a failing disk -------------------------------------------------------------
+
+TEST_F(Pipeline, SampleToolLeavesNothingBehindAndSaysWhy) {
+    for (const bool force : {false, true}) {
+        const std::string target = dir.file("QPVXJ00.SRL");
+        std::filesystem::remove(target);
+        if (force) dir.write("QPVXJ00.SRL", std::string("keep me"));
+        const std::string errPath = scratch.file("sample.err");
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // A file-size limit under the image's 16 MiB fails the write as a full disk would.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{1u << 20, 1u << 20};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+            if (force) execl(PARVEX_SAMPLE_PATH, PARVEX_SAMPLE_PATH, "--force", target.c_str(), nullptr);
+            else execl(PARVEX_SAMPLE_PATH, PARVEX_SAMPLE_PATH, target.c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        EXPECT_EQ(test::slurp(errPath), "parvex-sample: cannot write " + target + ": File too large\n");
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().string());
+        EXPECT_EQ(left, force ? std::vector<std::string>{target} : std::vector<std::string>{});
+        if (force) {
+            EXPECT_EQ(test::slurp(target), "keep me");
+        }
+    }
+}
+
 // --- JUnit ---------------------------------------------------------------------------------------
 
 std::unique_ptr<test::XmlElement> parseXml(const std::string& text) {
@@ -238,7 +389,7 @@ TEST_F(Pipeline, JUnitReadsBackWithOneCasePerImage) {
     const std::string c = sample("Q<&\x1b\n'.SRL", hostile);
     const std::string missing = dir.file("missing.SRL");
     const std::string junit = dir.file("report.xml");
-    dir.write("report.xml", "stale");
+    dir.write("report.xml", "<?xml version=\"1.0\"?>\n<testsuites name=\"stale\"/>\n");
 
     for (const bool json : {false, true}) {
         std::vector<std::string> args{"--junit", junit, a, b, c, missing};

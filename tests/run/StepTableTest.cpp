@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/Findings.h"
@@ -53,6 +54,7 @@ struct Image {
     bool keepChecksums = false;    // leave the stored CRCs and Segment3 as the corruption left them
     std::string makerList;         // Dorclic.txt beside the program, when not empty
     bool listGoneAfterRun = false;  // the maker list is removed between the run and the switches
+    bool cutDuringRun = false;      // the file is cut to 16 MiB once the run's pass has started
 };
 
 // What one step makes visible: a Finding, or a value that a probe reads from the session.
@@ -178,6 +180,11 @@ const std::vector<StepRow>& rows() {
          }},
         {Step::CheckFinalRomBuild, [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); },
          Msg::NotFinalRom, {}, {}},
+        // A 2 GiB file cut while the pass reads it: what the run saw is no single state of the file.
+        {Step::CompareFileState, [](Image& i) { i.size = 2ull << 30; i.cutDuringRun = true; }, Msg::FileChanged,
+         {}, {}},
+        {Step::CheckFileUnchanged, [](Image& i) { i.size = 2ull << 30; i.cutDuringRun = true; }, Msg::FileChanged,
+         {}, {}},
         {Step::ShowCaption, {}, {}, [](const Session& s) { return std::filesystem::path(s.model.caption).filename().string(); },
          literal(kName)},
     };
@@ -252,7 +259,17 @@ TEST_P(StepRows, ShowsAfterTheRunAndAfterOneAndTwoSwitches) {
     Session s(image.dir());
     s.fileCrcInRun = true;  // as parvex-check --crc, so the run's own CRC step shows too
     if (start == Language::Japanese) s.switchLanguage();
+    ReadProgress progress;
+    std::thread cutter;
+    if (image.image().cutDuringRun) {
+        s.progress = &progress;
+        cutter = std::thread([&] {
+            while (progress.bytesRead.load() == 0) std::this_thread::yield();
+            std::filesystem::resize_file(pathFromUtf8(image.path()), 16u << 20);
+        });
+    }
     s.load(image.path());
+    if (cutter.joinable()) cutter.join();
     expectShows(row, image, s, "run");
     image.afterRun();
     s.switchLanguage();

@@ -8,7 +8,7 @@
 
 #include "cli/Console.h"
 #include "core/Utf8Path.h"
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 
 namespace parvex::cli {
 namespace {

@@ -11,7 +11,7 @@
 #include "core/CommandLine.h"
 #include "core/Utf8Path.h"
 #include "core/Version.h"
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 #include "tools/SampleImage.h"
 
 namespace {

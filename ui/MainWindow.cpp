@@ -35,7 +35,7 @@
 
 #include "ui/AboutBox.h"
 #include "ui/Fonts.h"
-#include "run/Report.h"
+#include "report/Report.h"
 #include "ui/FormDesign.h"
 #include "ui/Placement.h"
 #include "ui/QtConvert.h"

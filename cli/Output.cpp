@@ -7,8 +7,9 @@
 #include "cli/Console.h"
 #include "core/FileWrite.h"
 #include "core/ImageFile.h"
-#include "run/JUnitReport.h"
-#include "run/SafeText.h"
+#include "core/Utf8Path.h"
+#include "report/JUnitReport.h"
+#include "report/SafeText.h"
 
 namespace parvex::cli {
 namespace {

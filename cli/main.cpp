@@ -20,9 +20,9 @@
 #include "core/ImageFile.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
-#include "run/JUnitReport.h"
-#include "run/Report.h"
-#include "run/SafeText.h"
+#include "report/JUnitReport.h"
+#include "report/Report.h"
+#include "report/SafeText.h"
 #include "run/Session.h"
 #include "core/Utf8Path.h"
 

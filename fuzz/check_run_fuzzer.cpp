@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "run/Report.h"
+#include "report/Report.h"
 #include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
 

@@ -8,7 +8,7 @@
 #include "core/CommandLine.h"
 #include "core/FileWrite.h"
 #include "core/Version.h"
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 #include "tools/SampleImage.h"
 
 int main(int argc, char** argv) {

@@ -35,7 +35,7 @@
 
 #include "ui/AboutBox.h"
 #include "ui/Fonts.h"
-#include "run/Report.h"
+#include "report/Report.h"
 #include "layout/FormDesign.h"
 #include "layout/Placement.h"
 #include "ui/QtConvert.h"

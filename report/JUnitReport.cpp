@@ -1,8 +1,8 @@
-#include "run/JUnitReport.h"
+#include "report/JUnitReport.h"
 
 #include <cstdio>
 
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 
 namespace parvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 
 #include <string>
 #include <vector>

@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Version.h"
-#include "run/JUnitReport.h"
-#include "run/Report.h"
+#include "report/JUnitReport.h"
+#include "report/Report.h"
 
 namespace parvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "run/Report.h"
+#include "report/Report.h"
 
 #include "core/Format.h"
 #include "core/Version.h"
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "run/SafeText.h"
+#include "report/SafeText.h"
 
 namespace parvex {
 namespace {

@@ -19,9 +19,8 @@ void Session::switchLanguage() {
         return;
     }
 
-    // The steps that need only the CheckState, in the switch's own order; no file is open.
-    std::optional<ImageFile> noFile;
-    for (Step step : switchSteps()) runStep(*this, step, noFile);
+    // The checks that need only the CheckState, in the switch's own order; no file is open.
+    for (Step step : switchSteps()) runStep(*this, step);
 }
 
 }  // namespace parvex

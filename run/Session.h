@@ -7,7 +7,6 @@
 #include "core/ImageFile.h"
 #include "core/SideFiles.h"
 #include "core/WindowModel.h"
-#include "run/ImagePass.h"
 
 namespace parvex {
 
@@ -39,9 +38,6 @@ public:
     std::string fileName;
     // Whether the latest run could not open its file (the front ends' exit status needs it).
     bool lastOpenFailed = false;
-    // The run's one pass over the image, for the steps after it that judge or show what it found;
-    // emptied at the start of every run and when the image is closed.
-    std::optional<ImagePassResult> pass;
     // Whether run() also computes the whole-file CRC into CRC_ans, in the same pass as its scans
     // (the command line's --crc). The CRC button stays a command of its own.
     bool fileCrcInRun = false;

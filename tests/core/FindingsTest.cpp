@@ -76,15 +76,5 @@ TEST(WindowModelNames, EveryFieldAndControlNameRoundTrips) {
     EXPECT_FALSE(fieldByName("No_Such_Box"));
 }
 
-TEST(WindowModelRows, StaticSdkRowsAreBlueAndOnlyTheNonFinalMarkerRowIsRed) {
-    WindowModel m;
-    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE [STATIC MODULE]", true}), Colour::Blue);
-    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE", false}), std::nullopt);
-    m.setText(Field::Edit13, "KELBO");
-    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "KELBO"}), Colour::Red);
-    EXPECT_EQ(middlewareRowColour(m, {"ACME", "KELBO"}), std::nullopt);
-    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "Kiro 1.2 FC "}), std::nullopt);
-}
-
 }  // namespace
 }  // namespace parvex

@@ -153,7 +153,15 @@ void judge(Session& s) {
 namespace judges {
 
 void fileName(Session& s) { s.state.Release_Char = CheckFileName(s.fileName, s.state, s.model); }
-void makerCode(Session& s) { CheckMakerCode(s.state, s.model); }
+// The maker list is read afresh each time, in the run and in the switch.
+void makerCode(Session& s) {
+    const std::optional<MakerList> list = readMakerList(s.state.Program_Dir);
+    const std::optional<MakerBuffers> names = CheckMakerCode(s.state, list ? &*list : nullptr, s.model);
+    if (!names) return;
+    s.state.Maker_Name = names->name;
+    s.state.Maker_Name2 = names->name2;
+    s.state.Maker_Line = names->line;
+}
 
 template <const ReservedRange& Range>
 void reservedRange(Session& s) {

@@ -18,7 +18,7 @@ void resetForRun(Session& s) {
     st.Release_Char = 0;
     st.Segment3_Crc.reset();
     st.Final_Build = 1;
-    st.Run_Started = 1;
+    st.Run_Started = true;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ void Session::switchLanguage() {
     for (const LanguageText& t : languageTexts())
         model.control(t.control)[t.property] = toJapanese ? t.japanese : t.english;
     model.setLanguage(toJapanese ? Language::Japanese : Language::English);
-    if (state.Run_Started != 1) return;
+    if (!state.Run_Started) return;
     // Nothing was read from an image that did not open: re-running the checks would judge the
     // previous image's bytes (or all zeros) under this name. Say again what happened instead.
     if (lastOpenFailed) {

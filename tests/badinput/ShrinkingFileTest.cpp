@@ -81,7 +81,7 @@ std::string oneGbitImage(const TempDir& dir, Bytes& header) {
 struct TailRow {
     const char* name;
     std::uint64_t cut;        // bytes taken off the end after the size was measured
-    std::uint32_t tailUsed;   // what ScanReservedTail must count
+    std::uint32_t tailUsed;   // what the reserved-tail scan must count
 };
 
 std::ostream& operator<<(std::ostream& os, const TailRow& r) { return os << r.name; }

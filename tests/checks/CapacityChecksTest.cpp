@@ -628,7 +628,7 @@ TEST(CapacityChecks, LanguageSwitchReportsStoredResultsInJapanese) {
     s.fileName = "/nonexistent/image.srl";
     s.state.Tail_Used = 12;
     s.state.Half_Padded = 1;
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     s.switchLanguage();
     const std::vector<std::string> all = lines(s);
     for (const char* expected : {"1GbitROMの容量制限が守られていません。",

@@ -8,7 +8,6 @@
 namespace parvex {
 
 ImagePassResult runImagePass(ImageFile& file, const ImagePassRequest& request) {
-    RegionCapture logo(kLogoData, kLogoSize);
     RegionCapture securityData(kSecurityDataOffset, kSecurityDataSize);
     RegionCapture segment3(kSegment3Offset, kSegment3Size);
     RegionCapture secureArea(kSecureAreaOffset, kSecureAreaSize);
@@ -18,14 +17,13 @@ ImagePassResult runImagePass(ImageFile& file, const ImagePassRequest& request) {
     std::optional<FileCrcScan> crc;
     if (request.fileCrc) crc.emplace(request.ccittPath);
 
-    std::vector<PassConsumer*> consumers{&logo, &securityData, &segment3, &secureArea, &tail, &padding, &markers};
+    std::vector<PassConsumer*> consumers{&securityData, &segment3, &secureArea, &tail, &padding, &markers};
     if (crc) consumers.push_back(&*crc);
     feedPass(file, consumers, request.chunkSize);
 
     ImagePassResult result;
     result.tailUsed = tail.tailUsed();
     result.halfPadded = padding.halfPadded();
-    std::ranges::copy(logo.bytes(), result.logo.begin());
     std::ranges::copy(securityData.bytes(), result.securityData.begin());
     std::ranges::copy(secureArea.bytes(), result.secureArea.begin());
     result.segment3.assign(segment3.supplied().begin(), segment3.supplied().end());

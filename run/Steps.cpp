@@ -107,7 +107,8 @@ void reservedTail(const ImageRecord& r, Session& s) { s.state.Tail_Used = r.pass
 
 void logo(const ImageRecord& r, Session& s) {
     s.model.setText(Field::CRC_logo, headerHex(r.header, kLogoCrc, 2));
-    ComputeLogoCrc(r.pass.logo, s.model);
+    // The logo lies inside the header: its bytes come from the one header read.
+    ComputeLogoCrc(std::span<const std::uint8_t>(r.header).subspan<kLogoData, kLogoSize>(), s.model);
 }
 
 void headerArea(const ImageRecord& r, Session& s) {

@@ -59,7 +59,9 @@ void header(const ImageRecord& r, Session& s) {
     s.state.Header = r.header;
     s.state.File_Size = r.fileSize;
 }
-void fileName(const ImageRecord&, Session& s) { s.model.setText(Field::File_Name, s.fileName.substr(fileNameStart(s.fileName))); }
+void fileName(const ImageRecord&, Session& s) {
+    s.model.setText(Field::File_Name, s.fileName.substr(fileNameStart(s.fileName)));
+}
 
 void gameTitle(const ImageRecord& r, Session& s) {
     s.model.setText(Field::Game_Title, headerText(r.header, kGameTitle, 12));
@@ -78,8 +80,12 @@ void makerCode(const ImageRecord& r, Session& s) {
     s.model.setText(Field::Maker_ASCII, bufferText(s.state.Maker_Chars));
 }
 
-void releaseVersion(const ImageRecord& r, Session& s) { s.model.setText(Field::Mask_Rom_Ver, hex2(r.header[kReleaseVersion])); }
-void productCode(const ImageRecord& r, Session& s) { s.model.setText(Field::Product_Code, hex2(r.header[kProductCode])); }
+void releaseVersion(const ImageRecord& r, Session& s) {
+    s.model.setText(Field::Mask_Rom_Ver, hex2(r.header[kReleaseVersion]));
+}
+void productCode(const ImageRecord& r, Session& s) {
+    s.model.setText(Field::Product_Code, hex2(r.header[kProductCode]));
+}
 void deviceCode(const ImageRecord& r, Session& s) { s.model.setText(Field::Device_Code, hex2(r.header[kDeviceCode])); }
 
 void deviceCapacity(const ImageRecord& r, Session& s) {
@@ -94,7 +100,9 @@ void syscallText(const ImageRecord& r, Session& s) {
     s.state.Syscall_Text = r.syscallText;
 }
 
-void bannerOffset(const ImageRecord& r, Session& s) { s.model.setText(Field::Banner_Offset, headerHex(r.header, kBannerOffset, 4)); }
+void bannerOffset(const ImageRecord& r, Session& s) {
+    s.model.setText(Field::Banner_Offset, headerHex(r.header, kBannerOffset, 4));
+}
 
 void secureArea(const ImageRecord& r, Session& s) {
     s.state.Secure_Crc_Stored = readLe16(r.header, kSecureAreaCrc);

@@ -42,8 +42,9 @@ int main(int argc, char** argv) {
     }
     s.state.File_Size = file->size();
     if (mode == "run") {
-        runStep(s, Step::ScanSdkMarkers, file);
-        runStep(s, Step::ScanMiddlewareMarkers, file);
+        const ImageRecord record = readImage(*file);
+        runStep(s, Step::ScanSdkMarkers, record);
+        runStep(s, Step::ScanMiddlewareMarkers, record);
     } else {
         const MarkerPath path = mode == "avx512" ? MarkerPath::Avx512
                                 : mode == "avx2" ? MarkerPath::Avx2

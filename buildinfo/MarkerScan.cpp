@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -98,7 +99,8 @@ private:
 
 void MiddlewareScan::add(std::string vendor, std::string module) {
     MiddlewareRow row{vendor, moduleNameText(module)};
-    if (vendor == kNonFinalVendor && module == kNonFinalModule) nonFinalRow = row.module;
+    row.nonFinal = vendor == kNonFinalVendor && module == kNonFinalModule;
+    if (row.nonFinal) nonFinalRow = row.module;
     const bool hidden = std::find(kHiddenModules.begin(), kHiddenModules.end(), module) != kHiddenModules.end();
     lastVendor = std::move(vendor);
     lastModule = std::move(module);
@@ -177,12 +179,12 @@ MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPat
     return std::move(scan).result();
 }
 
-bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan) {
-    std::move(scan.rows.begin(), scan.rows.end(), std::back_inserter(m.middlewareRows));
-    if (scan.lastVendor) m.setText(Field::Edit12, std::move(*scan.lastVendor));
-    if (scan.lastModule) m.setText(Field::Edit10, std::move(*scan.lastModule));
+bool publishMiddlewareScan(WindowModel& m, const MiddlewareScan& scan) {
+    std::ranges::copy(scan.rows, std::back_inserter(m.middlewareRows));
+    if (scan.lastVendor) m.setText(Field::Edit12, *scan.lastVendor);
+    if (scan.lastModule) m.setText(Field::Edit10, *scan.lastModule);
     if (!scan.nonFinalRow) return false;
-    m.setText(Field::Edit13, std::move(*scan.nonFinalRow));
+    m.setText(Field::Edit13, *scan.nonFinalRow);
     return true;
 }
 

@@ -99,6 +99,6 @@ MarkerScanResult scanMarkers(ImageFile& file, std::uint64_t imageSize, MarkerPat
 
 // Puts a middleware scan's rows and working texts into the window, as ScanMiddlewareMarkers does;
 // true on the non-final build marker.
-bool publishMiddlewareScan(WindowModel& m, MiddlewareScan scan);
+bool publishMiddlewareScan(WindowModel& m, const MiddlewareScan& scan);
 
 }  // namespace parvex

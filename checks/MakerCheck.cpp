@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "checks/MakerList.h"
-#include "core/SideFiles.h"
 #include "core/Findings.h"
 
 namespace parvex {
@@ -47,7 +45,7 @@ void showNoData(WindowModel& m) {
 }
 
 // Reads the names of the line whose code matched; the reader stands just after the code.
-void readMatchingLine(CheckState& st, WindowModel& m, ListReader& reader, ImageFile& list) {
+void readMatchingLine(MakerBuffers& names, WindowModel& m, ListReader& reader, const MakerList& list) {
     int placeholders = 0;
 
     reader.get();  // the separator, never examined
@@ -56,39 +54,39 @@ void readMatchingLine(CheckState& st, WindowModel& m, ListReader& reader, ImageF
     for (int c = reader.get(); c != ','; c = reader.get()) {
         // The comma is required: a name running into the end of the file leaves the line without data.
         if (c == ListReader::kEnd) {
-            st.Maker_Name.fill(0);
+            names.name.fill(0);
             return showNoData(m);
         }
-        if (n < kJapaneseNameMax) st.Maker_Name[n] = static_cast<std::uint8_t>(c);
+        if (n < kJapaneseNameMax) names.name[n] = static_cast<std::uint8_t>(c);
         ++n;
     }
-    st.Maker_Name[std::min(n, kJapaneseNameMax)] = 0;
+    names.name[std::min(n, kJapaneseNameMax)] = 0;
     if (n == 1) ++placeholders;  // a one-character name is a placeholder
 
-    const std::size_t got = reader.getLine(st.Maker_Name2.data(), kEnglishNameMax);
-    st.Maker_Name2[got] = 0;
-    keepFirstWord(st.Maker_Name2);
+    const std::size_t got = reader.getLine(names.name2.data(), kEnglishNameMax);
+    names.name2[got] = 0;
+    keepFirstWord(names.name2);
     // A field ending the file holds not even the line end that marks an empty name elsewhere.
-    if (got == 0 || bufferText(st.Maker_Name2).size() == 1) ++placeholders;
+    if (got == 0 || bufferText(names.name2).size() == 1) ++placeholders;
 
     if (placeholders == 2) return showNoData(m);
-    const bool japanese = m.language() == Language::Japanese && st.Maker_Name[0] != ' ';
-    const std::string stored = japanese ? bufferText(st.Maker_Name) : bufferText(st.Maker_Name2);
-    m.setText(Field::Maker, decodeName(stored, detectEncoding(list)));
+    const bool japanese = m.language() == Language::Japanese && names.name[0] != ' ';
+    const std::string stored = japanese ? bufferText(names.name) : bufferText(names.name2);
+    m.setText(Field::Maker, decodeName(stored, list.encoding));
 }
 
-void lookUpMaker(CheckState& st, WindowModel& m, ImageFile& list) {
+void lookUpMaker(const CheckState& state, MakerBuffers& names, WindowModel& m, const MakerList& list) {
     ListReader reader(list);
     for (;;) {
         std::array<std::uint8_t, kCodeLength + 1> code{};
         const std::size_t got = reader.getLine(code.data(), kCodeLength);
-        m.setText(Field::Edit1, bufferText(st.Maker_Chars));
+        m.setText(Field::Edit1, bufferText(state.Maker_Chars));
         m.setText(Field::Edit2, bufferText(code));
         // At the end of the file no code was read, and nothing matches it.
-        if (got > 0 && codeValue(st.Maker_Chars) == codeValue(code)) return readMatchingLine(st, m, reader, list);
+        if (got > 0 && codeValue(state.Maker_Chars) == codeValue(code)) return readMatchingLine(names, m, reader, list);
 
-        const std::size_t skipped = reader.getLine(st.Maker_Line.data(), kSkippedLineMax);
-        st.Maker_Line[skipped] = 0;
+        const std::size_t skipped = reader.getLine(names.line.data(), kSkippedLineMax);
+        names.line[skipped] = 0;
         if (reader.eof()) return showNoData(m);
     }
 }
@@ -96,8 +94,8 @@ void lookUpMaker(CheckState& st, WindowModel& m, ImageFile& list) {
 }  // namespace
 
 // Guards the maker code, header 0x010-0x011, and shows the maker's name from the maker list beside
-// the program. Writes the maker list buffers of the state.
-void CheckMakerCode(CheckState& st, WindowModel& m) {
+// the program.
+std::optional<MakerBuffers> CheckMakerCode(const CheckState& st, const MakerList* list, WindowModel& m) {
     m.setText(Field::Edit6, st.Program_Dir);
 
     const std::uint8_t b0 = st.u8(kMakerCode);
@@ -105,13 +103,12 @@ void CheckMakerCode(CheckState& st, WindowModel& m) {
     if ((b0 == '0' && b1 == '0') || !inCodeRange(b0) || !inCodeRange(b1))
         addFinding(m, Msg::MakerCodeBad, {Field::Maker_ASCII, Field::Maker_Code});
 
-    // Opened by full path and only as a regular file: a directory or FIFO of that name is no list.
-    auto list = ImageFile::open(sidePath(st.Program_Dir, kMakerListName));
-    if (!list) return;
+    if (!list) return std::nullopt;
     m.setVisible(Field::Maker, true);
-    st.Maker_Name.fill(0);
-    st.Maker_Name2.fill(' ');
-    lookUpMaker(st, m, *list);
+    MakerBuffers buffers{.name = {}, .name2 = {}, .line = st.Maker_Line};
+    buffers.name2.fill(' ');
+    lookUpMaker(st, buffers, m, *list);
+    return buffers;
 }
 
 // The language switch shows the stored Japanese name again before the list is read anew.

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "checks/Cp932.h"
+#include "core/ImageFile.h"
+#include "core/SideFiles.h"
 
 namespace parvex {
 namespace {
@@ -72,27 +74,28 @@ std::string decodeShiftJis(std::string_view stored) { return decodeCp932(stored)
 
 }  // namespace
 
+std::optional<MakerList> readMakerList(const std::string& dir) {
+    auto file = ImageFile::open(sidePath(dir, kMakerListName));
+    if (!file) return std::nullopt;
+    MakerList list;
+    list.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), kMakerListMax)));
+    // Read as the file stood when opened: a file that shrank ends where its bytes end.
+    list.bytes.resize(file->readAt(0, list.bytes.data(), list.bytes.size()));
+    list.encoding = detectEncoding(list.bytes);
+    return list;
+}
+
 // A list saved as UTF-8 may begin with a byte-order mark; it is no part of the first code. The
 // same three bytes can begin a Shift-JIS list, which then reads as it always did.
-void ListReader::skipByteOrderMark() {
-    m_started = true;
-    std::uint8_t head[3] = {};
-    if (m_file.readAt(0, head, sizeof head) != sizeof head) return;
-    if (head[0] != 0xEF || head[1] != 0xBB || head[2] != 0xBF) return;
-    if (detectEncoding(m_file) == ListEncoding::Utf8) m_offset = sizeof head;
+ListReader::ListReader(const MakerList& list) : m_bytes(list.bytes) {
+    constexpr std::uint8_t kMark[] = {0xEF, 0xBB, 0xBF};
+    if (list.encoding == ListEncoding::Utf8 && m_bytes.size() >= 3 && std::ranges::equal(m_bytes.first(3), kMark))
+        m_pos = 3;
 }
 
 int ListReader::nextByte() {
-    if (!m_started) skipByteOrderMark();
-    if (m_pos == m_length) {
-        const std::uint64_t left = m_file.size() > m_offset ? m_file.size() - m_offset : 0;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_block.size()));
-        m_length = want == 0 ? 0 : m_file.readAt(m_offset, m_block.data(), want);
-        m_offset += m_length;
-        m_pos = 0;
-        if (m_length == 0) return kEnd;
-    }
-    return m_block[m_pos++];
+    if (m_pos == m_bytes.size()) return kEnd;
+    return m_bytes[m_pos++];
 }
 
 int ListReader::peekByte() {
@@ -119,16 +122,10 @@ std::size_t ListReader::getLine(std::uint8_t* dst, std::size_t max) {
     return n;
 }
 
-ListEncoding detectEncoding(ImageFile& file) {
+ListEncoding detectEncoding(std::span<const std::uint8_t> bytes) {
     Utf8Validator v;
-    std::uint64_t offset = 0;
-    while (offset < file.size()) {
-        const auto block = file.load(offset, ImageFile::kBlockSize);
-        if (block.empty()) break;
-        for (std::uint8_t b : block)
-            if (!v.feed(b)) return ListEncoding::ShiftJis;
-        offset += block.size();
-    }
+    for (std::uint8_t b : bytes)
+        if (!v.feed(b)) return ListEncoding::ShiftJis;
     return v.inSequence() ? ListEncoding::ShiftJis : ListEncoding::Utf8;
 }
 

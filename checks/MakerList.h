@@ -2,26 +2,44 @@
 
 // Reading and decoding the maker list Dorclic.txt.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Format.h"
-#include "core/ImageFile.h"
 
 namespace parvex {
 
 inline constexpr const char* kMakerListName = "Dorclic.txt";
+// A list is read whole; bytes past this many are not looked at (real lists are a few KiB).
+inline constexpr std::size_t kMakerListMax = 64u << 20;
 
-// Reads a side file the way a text-mode stream does: a CR LF pair comes back as one line feed.
-// Reading stops at the size the file had when it was opened, so a growing file cannot keep it going.
+enum class ListEncoding { ShiftJis, Utf8 };
+
+// UTF-8 when the whole list is valid UTF-8; otherwise Shift-JIS, the form the lists are stored in.
+ListEncoding detectEncoding(std::span<const std::uint8_t> bytes);
+
+// The maker list as the maker code step read it: its bytes as they stood when read, and their
+// encoding.
+struct MakerList {
+    std::vector<std::uint8_t> bytes;
+    ListEncoding encoding = ListEncoding::ShiftJis;
+};
+
+// Dorclic.txt in dir, opened by full path and only as a regular file (a directory or FIFO of that
+// name is no list); nothing when there is none.
+std::optional<MakerList> readMakerList(const std::string& dir);
+
+// Reads a list the way a text-mode stream does: a CR LF pair comes back as one line feed.
 class ListReader {
 public:
     static constexpr int kEnd = -1;
 
-    explicit ListReader(ImageFile& file) : m_file(file) {}
+    explicit ListReader(const MakerList& list);
 
     // The next character, or kEnd once the file is used up (eof() is then true).
     int get();
@@ -34,21 +52,11 @@ public:
 private:
     int nextByte();
     int peekByte();
-    void skipByteOrderMark();
 
-    ImageFile& m_file;
-    std::array<std::uint8_t, 16384> m_block{};
-    std::size_t m_length = 0;
+    std::span<const std::uint8_t> m_bytes;
     std::size_t m_pos = 0;
-    std::uint64_t m_offset = 0;  // file offset of the byte after the block
     bool m_eof = false;
-    bool m_started = false;
 };
-
-enum class ListEncoding { ShiftJis, Utf8 };
-
-// UTF-8 when the whole list is valid UTF-8; otherwise Shift-JIS, the form the lists are stored in.
-ListEncoding detectEncoding(ImageFile& file);
 
 // For a stored name whose list is not at hand: UTF-8 when the name is (a cut last character aside).
 ListEncoding guessEncoding(std::string_view stored);

@@ -13,7 +13,7 @@ namespace parvex {
 struct CheckState {
     std::array<std::uint8_t, kHeaderSize> Header{};
     std::uint64_t File_Size = 0;
-    std::uint32_t Run_Started = 0;
+    bool Run_Started = false;  // once any run has started: the language switch re-runs the checks
     std::uint8_t Final_Build = 0;
     std::uint32_t Tail_Used = 0;
     std::uint32_t Half_Padded = 0;

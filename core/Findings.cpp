@@ -7,16 +7,15 @@ namespace {
 
 struct MessageInfo {
     Severity severity;
-    const char* en1;
-    const char* en2;
-    const char* ja1;
-    const char* ja2;
+    const char* en;
+    const char* enList = nullptr;  // the list line, where it differs from the edit line
+    const char* ja;
+    const char* jaList = nullptr;
 };
 
 constexpr MessageInfo kMessages[] = {
-#define PARVEX_MESSAGE(id, severity, en1, en2, ja1, ja2) {Severity::severity, en1, en2, ja1, ja2},
+#define PARVEX_MESSAGE(id, severity_, ...) MessageInfo{.severity = Severity::severity_, __VA_ARGS__},
 #include "core/Messages.def"
-#undef PARVEX_MESSAGE
 };
 
 const MessageInfo& info(Msg m) { return kMessages[static_cast<std::size_t>(m)]; }
@@ -26,11 +25,13 @@ const MessageInfo& info(Msg m) { return kMessages[static_cast<std::size_t>(m)]; 
 Severity severityOf(Msg m) { return info(m).severity; }
 
 const char* firstCopy(Msg m, Language lang) {
-    return lang == Language::English ? info(m).en1 : info(m).ja1;
+    return lang == Language::English ? info(m).en : info(m).ja;
 }
 
 const char* secondCopy(Msg m, Language lang) {
-    return lang == Language::English ? info(m).en2 : info(m).ja2;
+    const MessageInfo& i = info(m);
+    const char* list = lang == Language::English ? i.enList : i.jaList;
+    return list ? list : firstCopy(m, lang);
 }
 
 std::string textOf(const WindowModel& model, Msg m) { return firstCopy(m, model.language()); }

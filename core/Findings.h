@@ -9,15 +9,13 @@
 namespace parvex {
 
 enum class Msg {
-#define PARVEX_MESSAGE(id, severity, en1, en2, ja1, ja2) id,
+#define PARVEX_MESSAGE(id, ...) id,
 #include "core/Messages.def"
-#undef PARVEX_MESSAGE
 };
 
 inline constexpr std::size_t kMessageCount = 0
-#define PARVEX_MESSAGE(id, severity, en1, en2, ja1, ja2) +1
+#define PARVEX_MESSAGE(id, ...) +1
 #include "core/Messages.def"
-#undef PARVEX_MESSAGE
     ;
 
 Severity severityOf(Msg m);

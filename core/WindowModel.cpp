@@ -16,7 +16,6 @@ struct FieldInfo {
 constexpr FieldInfo kFieldInfo[] = {
 #define PARVEX_FIELD(name, text, colour, visible, reset) {#name, text, Colour::colour, visible, RunReset::reset},
 #include "core/Fields.def"
-#undef PARVEX_FIELD
 };
 
 struct ControlInfo {
@@ -30,7 +29,6 @@ struct ControlInfo {
 constexpr ControlInfo kControlInfo[] = {
 #define PARVEX_CONTROL(name, kind, caption, hint, visible) {#name, ControlKind::kind, caption, hint, visible},
 #include "core/Controls.def"
-#undef PARVEX_CONTROL
 };
 
 struct MenuInfo {
@@ -41,7 +39,6 @@ struct MenuInfo {
 constexpr MenuInfo kMenuInfo[] = {
 #define PARVEX_MENU(name, caption) {#name, caption},
 #include "core/Menus.def"
-#undef PARVEX_MENU
 };
 
 }  // namespace
@@ -150,7 +147,6 @@ std::span<const LanguageText> languageTexts() {
     static constexpr LanguageText kTexts[] = {
 #define PARVEX_TEXT(control, property, en, ja) {Control::control, Property::property, en, ja},
 #include "core/LanguageTable.def"
-#undef PARVEX_TEXT
     };
     return kTexts;
 }
@@ -167,10 +163,8 @@ std::optional<Colour> sdkRowColour(const SdkRow& row) {
     return std::nullopt;
 }
 
-std::optional<Colour> middlewareRowColour(const WindowModel& model, const MiddlewareRow& row) {
-    // Edit13 stays empty until a non-final marker is met: an empty module must not match it then.
-    const std::string& nonFinalRow = model.text(Field::Edit13);
-    if (!nonFinalRow.empty() && row.development == "VELTRANE" && row.module == nonFinalRow) return Colour::Red;
+std::optional<Colour> middlewareRowColour(const MiddlewareRow& row) {
+    if (row.nonFinal) return Colour::Red;
     return std::nullopt;
 }
 

@@ -16,7 +16,6 @@ enum class Colour { Black, Red, Blue };
 enum class Field {
 #define PARVEX_FIELD(name, text, colour, visible, reset) name,
 #include "core/Fields.def"
-#undef PARVEX_FIELD
 };
 
 enum class ControlKind { ComboBox, Button, Label, Panel, ValueBox, ListView, Dialog };
@@ -24,13 +23,11 @@ enum class ControlKind { ComboBox, Button, Label, Panel, ValueBox, ListView, Dia
 enum class Control {
 #define PARVEX_CONTROL(name, kind, caption, hint, visible) name,
 #include "core/Controls.def"
-#undef PARVEX_CONTROL
 };
 
 enum class Menu {
 #define PARVEX_MENU(name, caption) name,
 #include "core/Menus.def"
-#undef PARVEX_MENU
 };
 
 std::string_view menuName(Menu m);
@@ -41,13 +38,11 @@ enum class Property { Caption, Hint, Column1, Column2, Filter };
 inline constexpr std::size_t kFieldCount = 0
 #define PARVEX_FIELD(name, text, colour, visible, reset) +1
 #include "core/Fields.def"
-#undef PARVEX_FIELD
     ;
 
 inline constexpr std::size_t kControlCount = 0
 #define PARVEX_CONTROL(name, kind, caption, hint, visible) +1
 #include "core/Controls.def"
-#undef PARVEX_CONTROL
     ;
 
 // What the start of a check run does to a box.
@@ -104,6 +99,7 @@ struct SdkRow {
 struct MiddlewareRow {
     std::string development;
     std::string module;
+    bool nonFinal = false;  // the row of the non-final build marker
 };
 
 enum class Language { English, Japanese };
@@ -160,6 +156,6 @@ std::vector<Control> languageTableControls();
 
 // Row colours of the two build lists: nullopt means the list's own font colour.
 std::optional<Colour> sdkRowColour(const SdkRow& row);
-std::optional<Colour> middlewareRowColour(const WindowModel& model, const MiddlewareRow& row);
+std::optional<Colour> middlewareRowColour(const MiddlewareRow& row);
 
 }  // namespace parvex

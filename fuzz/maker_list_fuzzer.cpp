@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (std::size_t i = 0; i < codes; ++i) {
         Session s(dir);
-        s.state.Run_Started = 1;  // as after a run, so the switch looks the code up again
+        s.state.Run_Started = true;  // as after a run, so the switch looks the code up again
         setMakerCode(s, code[i][0], code[i][1]);
         runStep(s, Step::CheckMakerCode);
         expectShownName(s);

@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!file) std::abort();
         MarkerScanResult found = scanMarkers(*file, image.size(), path, MarkerScanKinds::Both, blockSize);
         s.model.sdkRows = std::move(found.sdkRows);
-        if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
+        if (publishMiddlewareScan(s.model, found.middleware)) s.state.Final_Build = 0;
         if (!sameOutcome(outcomeOf(s), want)) __builtin_trap();
     }
     {
@@ -134,8 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         prepare(s, image.size());
         auto file = ImageFile::open(imagePath());
         if (!file) std::abort();
-        runStep(s, Step::ScanSdkMarkers, file);
-        runStep(s, Step::ScanMiddlewareMarkers, file);
+        const ImageRecord record = readImage(*file);
+        runStep(s, Step::ScanSdkMarkers, record);
+        runStep(s, Step::ScanMiddlewareMarkers, record);
         if (!sameOutcome(outcomeOf(s), want)) __builtin_trap();
     }
     return 0;

@@ -12,7 +12,7 @@
 namespace parvex {
 
 void CheckSecureAreaCrc(const CheckState& st, WindowModel& m);
-// The CRC of logo bytes 0x0C0-0x15B as the pass captured them (zero where the image ended).
+// The CRC of logo bytes 0x0C0-0x15B as the header read holds them (zero where the image ended).
 void ComputeLogoCrc(std::span<const std::uint8_t, kLogoSize> logo, WindowModel& m);
 void CheckHeaderCrc(const CheckState& st, WindowModel& m);
 void ComputeSecurityDataCrc(const CheckState& st, WindowModel& m);

@@ -6,20 +6,10 @@ namespace {
 constexpr GroupDesign kGroups[] = {
 #define PARVEX_GROUP(name, parent, left, top, width, height) \
     {#name, Group::name, Group::parent, {left, top, width, height}},
-#define PARVEX_BOX(...)
-#define PARVEX_ITEM(...)
-#define PARVEX_BUTTON(...)
-#define PARVEX_PICTURE(...)
 #include "layout/FormDesign.def"
-#undef PARVEX_GROUP
-#undef PARVEX_BOX
-#undef PARVEX_ITEM
-#undef PARVEX_BUTTON
-#undef PARVEX_PICTURE
 };
 
 constexpr ControlDesign kControls[] = {
-#define PARVEX_GROUP(...)
 #define PARVEX_BOX(field, group, mode, left, top, width, height)                                    \
     {#field, Group::group, Look::Box##mode, Tint::None, Field::field, std::nullopt, nullptr, \
      {left, top, width, height}},
@@ -33,11 +23,6 @@ constexpr ControlDesign kControls[] = {
     {#name, Group::group, Look::Picture, Tint::None, std::nullopt, std::nullopt, picture, \
      {left, top, width, height}},
 #include "layout/FormDesign.def"
-#undef PARVEX_GROUP
-#undef PARVEX_BOX
-#undef PARVEX_ITEM
-#undef PARVEX_BUTTON
-#undef PARVEX_PICTURE
 };
 
 }  // namespace

@@ -11,16 +11,7 @@ namespace parvex {
 enum class Group {
     Window,
 #define PARVEX_GROUP(name, parent, left, top, width, height) name,
-#define PARVEX_BOX(...)
-#define PARVEX_ITEM(...)
-#define PARVEX_BUTTON(...)
-#define PARVEX_PICTURE(...)
 #include "layout/FormDesign.def"
-#undef PARVEX_GROUP
-#undef PARVEX_BOX
-#undef PARVEX_ITEM
-#undef PARVEX_BUTTON
-#undef PARVEX_PICTURE
 };
 
 enum class Look {

@@ -157,7 +157,7 @@ std::string renderText(const Session& session, const std::string& path, bool col
     }
     out += "  " + caption(m, Control::PLibrary) + "\n";
     for (const MiddlewareRow& row : m.middlewareRows) {
-        const bool red = middlewareRowColour(m, row) == Colour::Red;
+        const bool red = middlewareRowColour(row) == Colour::Red;
         const std::string text = pad(safeText(row.development), 24) + safeText(row.module);
         out += "    " + (red ? faulty(text, colour) : text) + "\n";
     }
@@ -191,7 +191,7 @@ nlohmann::json renderJson(const Session& session, const std::string& path) {
     run["sdk"] = sdk;
     nlohmann::json middleware = nlohmann::json::array();
     for (const MiddlewareRow& row : m.middlewareRows) {
-        const auto c = middlewareRowColour(m, row);
+        const auto c = middlewareRowColour(row);
         middleware.push_back({{"development", row.development},
                               {"module", row.module},
                               {"color", c ? std::string(colourName(*c)) : "default"}});

@@ -1,5 +1,6 @@
 #include "core/Findings.h"
 #include "core/ImageFile.h"
+#include "run/ImagePass.h"
 #include "run/Session.h"
 #include "run/Steps.h"
 
@@ -12,13 +13,12 @@ void resetForRun(Session& s) {
     s.model.messages.colour = Colour::Black;
     s.model.sdkRows.clear();
     s.model.middlewareRows.clear();
-    s.pass.reset();
     CheckState& st = s.state;
     st.Game_Code_Chars.fill(0);
     st.Release_Char = 0;
     st.Segment3_Crc.reset();
     st.Final_Build = 1;
-    st.Run_Started = 1;
+    st.Run_Started = true;
 }
 
 }  // namespace
@@ -34,8 +34,12 @@ void Session::run() {
         return;
     }
     file->watch(progress);
+    // Everything the steps need from the image, read once; the file is closed before they start.
+    const ImageRecord record = readImage(*file, fileCrcInRun);
+    fileChanged = file->changedSinceOpen();
+    file.reset();
     for (const StepInfo& step : stepTable())
-        if (step.inRun) step.run(*this, file);
+        if (step.inRun) runStep(*this, step.step, record);
 }
 
 }  // namespace parvex

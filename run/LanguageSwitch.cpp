@@ -11,7 +11,7 @@ void Session::switchLanguage() {
     for (const LanguageText& t : languageTexts())
         model.control(t.control)[t.property] = toJapanese ? t.japanese : t.english;
     model.setLanguage(toJapanese ? Language::Japanese : Language::English);
-    if (state.Run_Started != 1) return;
+    if (!state.Run_Started) return;
     // Nothing was read from an image that did not open: re-running the checks would judge the
     // previous image's bytes (or all zeros) under this name. Say again what happened instead.
     if (lastOpenFailed) {
@@ -19,9 +19,8 @@ void Session::switchLanguage() {
         return;
     }
 
-    // The steps that need only the CheckState, in the switch's own order; no file is open.
-    std::optional<ImageFile> noFile;
-    for (Step step : switchSteps()) runStep(*this, step, noFile);
+    // The checks that need only the CheckState, in the switch's own order; no file is open.
+    for (Step step : switchSteps()) runStep(*this, step);
 }
 
 }  // namespace parvex

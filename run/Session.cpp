@@ -11,7 +11,7 @@ namespace parvex {
 Session::Session(std::string programDir) {
     state.Program_Dir = std::move(programDir);
     setListText(model, Msg::VersionBanner);
-    state.Run_Started = 0;
+    state.Run_Started = false;
     if (sideFilePresent(state.Program_Dir, "ferin.ini")) {
         model.control(Control::Label_FERIN).visible = true;
         model.control(Control::Label_MROM).visible = true;

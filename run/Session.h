@@ -7,7 +7,6 @@
 #include "core/ImageFile.h"
 #include "core/SideFiles.h"
 #include "core/WindowModel.h"
-#include "run/ImagePass.h"
 
 namespace parvex {
 
@@ -44,9 +43,6 @@ public:
     std::string storedName;
     // Whether the file's size or modification time changed while the latest run read it.
     bool fileChanged = false;
-    // The run's one pass over the image, for the steps after it that judge or show what it found;
-    // emptied at the start of every run and when the image is closed.
-    std::optional<ImagePassResult> pass;
     // Whether run() also computes the whole-file CRC into CRC_ans, in the same pass as its scans
     // (the command line's --crc). The CRC button stays a command of its own.
     bool fileCrcInRun = false;

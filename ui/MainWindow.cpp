@@ -370,7 +370,7 @@ void TForm1::renderLists() {
     m_middlewareList->clear();
     for (const MiddlewareRow& row : model.middlewareRows) {
         auto* item = new QTreeWidgetItem(m_middlewareList, {qtText(row.development), qtText(row.module)});
-        if (const auto colour = middlewareRowColour(model, row))
+        if (const auto colour = middlewareRowColour(row))
             for (int column = 0; column < 2; ++column) item->setForeground(column, qtColour(*colour));
     }
 }

@@ -48,6 +48,15 @@ Session sessionFor(const Bytes& header, std::uint64_t fileSize) {
     return s;
 }
 
+// The record of a pass made after the cut, for the header and size read before it.
+ImageRecord recordAfterCut(const Session& s, ImageFile& file) {
+    ImageRecord r;
+    r.header = s.state.Header;
+    r.fileSize = s.state.File_Size;
+    r.pass = runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
+    return r;
+}
+
 bool hasLine(const Session& s, const std::string& text) {
     return std::any_of(s.model.messages.lines.begin(), s.model.messages.lines.end(),
                        [&](const MessageLine& l) { return l.text == text; });
@@ -72,7 +81,7 @@ std::string oneGbitImage(const TempDir& dir, Bytes& header) {
 struct TailRow {
     const char* name;
     std::uint64_t cut;        // bytes taken off the end after the size was measured
-    std::uint32_t tailUsed;   // what ScanReservedTail must count
+    std::uint32_t tailUsed;   // what the reserved-tail scan must count
 };
 
 std::ostream& operator<<(std::ostream& os, const TailRow& r) { return os << r.name; }
@@ -86,9 +95,8 @@ TEST_P(ShrinkingTail, VanishedTailBytesCountAsUsed) {
     ShrunkImage image(path, 0x8000000 - GetParam().cut);
     ASSERT_TRUE(image.file);
     Session s = sessionFor(header, image.measured);
-    runStep(s, Step::ScanReservedTail, image.file);
+    runStep(s, Step::CheckCapacityLimitation, recordAfterCut(s, *image.file));
     EXPECT_EQ(s.state.Tail_Used, GetParam().tailUsed);
-    runStep(s, Step::CheckCapacityLimitation);
     EXPECT_EQ(hasLine(s, "The 1GbitROM capacity limitation is not observed."), GetParam().tailUsed != 0);
 }
 
@@ -124,7 +132,7 @@ TEST_P(ShrinkingHalf, OnlyAWholeSecondHalfIsPadding) {
     ShrunkImage shrunk(path, GetParam().keep);
     ASSERT_TRUE(shrunk.file);
     Session s = sessionFor(image, shrunk.measured);
-    runStep(s, Step::ScanWastedCapacity, shrunk.file);
+    runStep(s, Step::CheckWastedCapacity, recordAfterCut(s, *shrunk.file));
     EXPECT_EQ(s.state.Half_Padded, GetParam().halfPadded);
 }
 
@@ -162,8 +170,9 @@ TEST_P(ShrinkingScans, MarkerScansListWhatTheFileStillHolds) {
     Session s{""};
     s.fileName = path;
     test::prepare(s, shrunk.measured);
-    runStep(s, Step::ScanSdkMarkers, shrunk.file);
-    runStep(s, Step::ScanMiddlewareMarkers, shrunk.file);
+    const ImageRecord record = readImage(*shrunk.file);
+    runStep(s, Step::ScanSdkMarkers, record);
+    runStep(s, Step::ScanMiddlewareMarkers, record);
     const Bytes remaining(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(keep));
     EXPECT_EQ(test::outcomeOf(s), test::referenceOutcome(remaining));
 }
@@ -198,7 +207,7 @@ TEST_P(ShrinkingScans, Segment3AndLogoCrcsUseOnlyWhatIsLeft) {
 
     // Logo bytes the file no longer holds read as zeros, never as an earlier image's bytes.
     Session s{""};
-    runStep(s, Step::ComputeLogoCrc, shrunk.file);
+    runStep(s, Step::CheckLogoCharacterData, readImage(*shrunk.file));
     Bytes logo(image.begin() + kLogoData, image.begin() + kLogoData + kLogoSize);
     for (std::size_t i = 0; i < logo.size(); ++i)
         if (kLogoData + i >= keep) logo[i] = 0;
@@ -208,7 +217,7 @@ TEST_P(ShrinkingScans, Segment3AndLogoCrcsUseOnlyWhatIsLeft) {
     const std::string zeroedPath = dir.write("zeroed.SRL", zeroed);
     auto zeroedFile = ImageFile::open(zeroedPath);
     ASSERT_TRUE(zeroedFile);
-    runStep(reference, Step::ComputeLogoCrc, zeroedFile);
+    runStep(reference, Step::CheckLogoCharacterData, readImage(*zeroedFile));
     EXPECT_EQ(s.model.text(Field::logo_CRC_test), reference.model.text(Field::logo_CRC_test));
 }
 

@@ -106,10 +106,9 @@ inline ScanOutcome scanOutcome(const Bytes& image) {
     auto file = ImageFile::open(s.fileName);
     EXPECT_TRUE(file.has_value());
     if (!file) return {};
-    runStep(s, Step::ReadHeader, file);
-    runStep(s, Step::RunImagePass, file);
-    runStep(s, Step::ScanSdkMarkers, file);
-    runStep(s, Step::ScanMiddlewareMarkers, file);
+    const ImageRecord record = readImage(*file);
+    runStep(s, Step::ScanSdkMarkers, record);
+    runStep(s, Step::ScanMiddlewareMarkers, record);
     return outcomeOf(s);
 }
 

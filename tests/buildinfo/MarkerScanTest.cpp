@@ -270,13 +270,14 @@ TEST_P(NonFinalTable, FlagAndColour) {
     s.state.Final_Build = 1;
     auto file = ImageFile::open(s.fileName);
     ASSERT_TRUE(file);
-    runStep(s, Step::ScanSdkMarkers, file);
-    runStep(s, Step::ScanMiddlewareMarkers, file);
+    const ImageRecord record = readImage(*file);
+    runStep(s, Step::ScanSdkMarkers, record);
+    runStep(s, Step::ScanMiddlewareMarkers, record);
     ASSERT_EQ(s.model.middlewareRows.size(), 1u);
     const MiddlewareRow& r = s.model.middlewareRows[0];
     EXPECT_EQ(r.module, row.moduleName);
     EXPECT_EQ(s.state.Final_Build, row.nonFinal ? 0 : 1);
-    EXPECT_EQ(middlewareRowColour(s.model, r), row.nonFinal ? std::optional<Colour>(Colour::Red) : std::nullopt);
+    EXPECT_EQ(middlewareRowColour(r), row.nonFinal ? std::optional<Colour>(Colour::Red) : std::nullopt);
     EXPECT_EQ(s.model.text(Field::Edit13), row.nonFinal ? row.moduleName : "");
 }
 
@@ -317,12 +318,13 @@ TEST(MarkerRowColour, OnlyNonFinalRowsRed) {
     s.state.File_Size = image.size();
     auto file = ImageFile::open(s.fileName);
     ASSERT_TRUE(file);
-    runStep(s, Step::ScanSdkMarkers, file);
-    runStep(s, Step::ScanMiddlewareMarkers, file);
+    const ImageRecord record = readImage(*file);
+    runStep(s, Step::ScanSdkMarkers, record);
+    runStep(s, Step::ScanMiddlewareMarkers, record);
     ASSERT_EQ(s.model.middlewareRows.size(), 3u);
-    EXPECT_EQ(middlewareRowColour(s.model, s.model.middlewareRows[0]), std::nullopt);
-    EXPECT_EQ(middlewareRowColour(s.model, s.model.middlewareRows[1]), Colour::Red);
-    EXPECT_EQ(middlewareRowColour(s.model, s.model.middlewareRows[2]), std::nullopt);
+    EXPECT_EQ(middlewareRowColour(s.model.middlewareRows[0]), std::nullopt);
+    EXPECT_EQ(middlewareRowColour(s.model.middlewareRows[1]), Colour::Red);
+    EXPECT_EQ(middlewareRowColour(s.model.middlewareRows[2]), std::nullopt);
 }
 
 // Each scan has only its own effect, whether or not the other ran before it.
@@ -338,14 +340,15 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     test::prepare(sdkOnly, image.size());
     auto file = ImageFile::open(path);
     ASSERT_TRUE(file);
-    runStep(sdkOnly, Step::ScanSdkMarkers, file);
+    const ImageRecord record = readImage(*file);
+    runStep(sdkOnly, Step::ScanSdkMarkers, record);
     const auto afterSdk = test::outcomeOf(sdkOnly);
     EXPECT_EQ(afterSdk.sdk, std::vector<std::string>{"4 . 2  RELEASE"});
     EXPECT_TRUE(afterSdk.middleware.empty());
     EXPECT_EQ(afterSdk.edit10, "earlier module");
     EXPECT_EQ(afterSdk.finalBuild, 1);
 
-    // Another session's middleware scan must not take the markers collected for the first one.
+    // Another image's record shows only its own markers.
     Bytes other(kWindow, 0x00);
     put(other, 50, middlewareMarker("ACME", "SOUNDLIB"));
     Session second{dir.path().string()};
@@ -353,7 +356,7 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     test::prepare(second, other.size());
     auto otherFile = ImageFile::open(second.fileName);
     ASSERT_TRUE(otherFile);
-    runStep(second, Step::ScanMiddlewareMarkers, otherFile);
+    runStep(second, Step::ScanMiddlewareMarkers, readImage(*otherFile));
     const auto afterOther = test::outcomeOf(second);
     EXPECT_TRUE(afterOther.sdk.empty());
     EXPECT_EQ(afterOther.middleware, std::vector<std::string>{"ACME|SOUNDLIB"});
@@ -362,7 +365,7 @@ TEST(MarkerScan, EachScanHasOnlyItsOwnEffect) {
     Session mwOnly{dir.path().string()};
     mwOnly.fileName = path;
     test::prepare(mwOnly, image.size());
-    runStep(mwOnly, Step::ScanMiddlewareMarkers, file);
+    runStep(mwOnly, Step::ScanMiddlewareMarkers, record);
     const auto afterMw = test::outcomeOf(mwOnly);
     EXPECT_TRUE(afterMw.sdk.empty());
     EXPECT_EQ(afterMw.middleware, std::vector<std::string>{"VELTRANE|KELBO"});

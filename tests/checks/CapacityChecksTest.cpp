@@ -151,12 +151,19 @@ Session sessionFor(std::uint8_t code, std::uint64_t fileSize) {
     return s;
 }
 
+// The run's record of a pass over the file, made for the session's capacity code and size.
+ImageRecord passRecord(const Session& s, ImageFile& file) {
+    ImageRecord r;
+    r.pass = runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
+    return r;
+}
+
 std::uint32_t scanTail(const std::string& path, std::uint8_t code, std::uint64_t fileSize) {
     Session s = sessionFor(code, fileSize);
     auto file = ImageFile::open(path);
     EXPECT_TRUE(file);
     if (!file) return 0xFFFFFFFF;
-    runStep(s, Step::ScanReservedTail, file);
+    runStep(s, Step::CheckCapacityLimitation, passRecord(s, *file));
     return s.state.Tail_Used;
 }
 
@@ -165,7 +172,7 @@ std::uint32_t scanHalf(const std::string& path, std::uint8_t code, std::uint64_t
     auto file = ImageFile::open(path);
     EXPECT_TRUE(file);
     if (!file) return 0xFFFFFFFF;
-    runStep(s, Step::ScanWastedCapacity, file);
+    runStep(s, Step::CheckWastedCapacity, passRecord(s, *file));
     return s.state.Half_Padded;
 }
 
@@ -345,10 +352,10 @@ TEST_P(TailTable, FileThatShrankCountsMissingBytesAsUsed) {
     auto file = ImageFile::open(image.path());
     ASSERT_TRUE(file);
     image.resize(c.chip - 100);
-    runStep(s, Step::ScanReservedTail, file);
+    runStep(s, Step::CheckCapacityLimitation, passRecord(s, *file));
     EXPECT_EQ(s.state.Tail_Used, 100u);
     image.resize(0);
-    runStep(s, Step::ScanReservedTail, file);
+    runStep(s, Step::CheckCapacityLimitation, passRecord(s, *file));
     EXPECT_EQ(s.state.Tail_Used, c.tail);
 }
 
@@ -483,10 +490,9 @@ TEST(WastedCapacity, TwoGbitImageThatFitsOneGbitGivesOnlyTheNotice) {
     Session s = sessionFor(0x0B, k2Gbit);
     auto file = ImageFile::open(image.path());
     ASSERT_TRUE(file);
-    runStep(s, Step::ScanReservedTail, file);
-    runStep(s, Step::CheckCapacityLimitation);
-    runStep(s, Step::ScanWastedCapacity, file);
-    runStep(s, Step::CheckWastedCapacity);
+    const ImageRecord record = passRecord(s, *file);
+    runStep(s, Step::CheckCapacityLimitation, record);
+    runStep(s, Step::CheckWastedCapacity, record);
     EXPECT_EQ(lines(s), texts(s, {Msg::WastedCapacity}));
     EXPECT_EQ(s.model.field(Field::ROM_Code).colour, Colour::Red);
     EXPECT_EQ(s.model.field(Field::ROM_size).colour, Colour::Red);
@@ -512,7 +518,7 @@ TEST(WastedCapacity, FileThatShrankIsNotUniform) {
         auto file = ImageFile::open(image.path());
         ASSERT_TRUE(file);
         image.resize(left);
-        runStep(s, Step::ScanWastedCapacity, file);
+        runStep(s, Step::CheckWastedCapacity, passRecord(s, *file));
         EXPECT_EQ(s.state.Half_Padded, 0u) << left;
     }
 }
@@ -622,7 +628,7 @@ TEST(CapacityChecks, LanguageSwitchReportsStoredResultsInJapanese) {
     s.fileName = "/nonexistent/image.srl";
     s.state.Tail_Used = 12;
     s.state.Half_Padded = 1;
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     s.switchLanguage();
     const std::vector<std::string> all = lines(s);
     for (const char* expected : {"1GbitROMの容量制限が守られていません。",

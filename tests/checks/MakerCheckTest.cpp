@@ -372,7 +372,7 @@ TEST(MakerNameDecoding, BrokenSequenceKeepsTheByteAfterIt) {
 TEST_F(MakerList, SwitchShowsTheOtherLanguage) {
     writeList(kAlphaLine);
     setCode("01");
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "Alpha");
     s.switchLanguage();
@@ -385,7 +385,7 @@ TEST_F(MakerList, SwitchShowsTheOtherLanguage) {
 TEST_F(MakerList, SwitchKeepsNoDataRedInBothLanguages) {
     writeList("02,B,Beta\n");
     setCode("00");
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(shown(), "No matching data");
     const auto english = lines(s);
@@ -403,7 +403,7 @@ TEST_F(MakerList, SwitchKeepsNoDataRedInBothLanguages) {
 TEST_F(MakerList, SwitchWithoutListShowsTheStoredJapaneseName) {
     writeList(kAlphaLine);
     setCode("01");
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     runStep(s, Step::CheckMakerCode);
     std::filesystem::remove(m_dir.path() / "Dorclic.txt");
     s.switchLanguage();

@@ -193,7 +193,7 @@ TEST(ReservedChecks, LanguageSwitchGivesSameVerdictsInJapanese) {
     s.state.Header[0x015] = 1;
     s.state.Header[kRomSpeedType] = 0x40;
     s.state.Header[0x17F] = 1;
-    s.state.Run_Started = 1;
+    s.state.Run_Started = true;
     s.switchLanguage();
     EXPECT_EQ(s.model.text(Field::R_Area1), "Error");
     EXPECT_EQ(s.model.text(Field::R_Area2), "0x40");

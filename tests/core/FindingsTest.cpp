@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "core/Findings.h"
 #include "tests/support/SessionProbe.h"
 
@@ -76,14 +80,24 @@ TEST(WindowModelNames, EveryFieldAndControlNameRoundTrips) {
     EXPECT_FALSE(fieldByName("No_Such_Box"));
 }
 
-TEST(WindowModelRows, StaticSdkRowsAreBlueAndOnlyTheNonFinalMarkerRowIsRed) {
-    WindowModel m;
-    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE [STATIC MODULE]", true}), Colour::Blue);
-    EXPECT_EQ(sdkRowColour({"4 . 2  RELEASE", false}), std::nullopt);
-    m.setText(Field::Edit13, "KELBO");
-    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "KELBO"}), Colour::Red);
-    EXPECT_EQ(middlewareRowColour(m, {"ACME", "KELBO"}), std::nullopt);
-    EXPECT_EQ(middlewareRowColour(m, {"VELTRANE", "Kiro 1.2 FC "}), std::nullopt);
+// Every message has a Japanese text of its own, in both copies: not empty, and not the English
+// text left in place, but for the few that read the same in both languages.
+TEST(MessageTable, EveryMessageHasItsOwnJapaneseText) {
+    // The program's name and version, and the verdicts, which the window shows in English in both.
+    constexpr Msg kSameInBoth[] = {Msg::VersionBanner, Msg::VerdictOk, Msg::VerdictError};
+    for (std::size_t i = 0; i < kMessageCount; ++i) {
+        const auto m = static_cast<Msg>(i);
+        const bool same = std::find(std::begin(kSameInBoth), std::end(kSameInBoth), m) != std::end(kSameInBoth);
+        for (auto copy : {firstCopy, secondCopy}) {
+            const std::string en = copy(m, Language::English);
+            const char* ja = copy(m, Language::Japanese);
+            ASSERT_NE(ja, nullptr) << "no Japanese text for \"" << en << '"';
+            EXPECT_STRNE(ja, "") << "empty Japanese text for \"" << en << '"';
+            if (!same) {
+                EXPECT_NE(ja, en) << "the Japanese text is the English one: \"" << en << '"';
+            }
+        }
+    }
 }
 
 }  // namespace

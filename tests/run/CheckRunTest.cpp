@@ -94,7 +94,7 @@ TEST_F(CheckRun, AFileThatCannotBeOpenedGivesOneBlackNoticeAndKeepsTheCaption) {
         EXPECT_EQ(session.model.messages.colour, Colour::Black);
         EXPECT_EQ(session.model.caption, caption);
         EXPECT_TRUE(session.lastOpenFailed);
-        EXPECT_EQ(session.state.Run_Started, 1u);
+        EXPECT_TRUE(session.state.Run_Started);
     }
 }
 

@@ -56,8 +56,7 @@ private slots:
         TForm1 form(dir.dir(), {}, dir.dir());
         WindowModel& model = form.session().model;
         model.sdkRows = {{"4.2 RELEASE", false}, {"4.2 RELEASE [STATIC MODULE]", true}};
-        model.setText(Field::Edit13, "KELBO");
-        model.middlewareRows = {{"VELTRANE", "KELBO"}, {"VELTRANE", "SOUNDLIB"}, {"ACME", "KELBO"}};
+        model.middlewareRows = {{"VELTRANE", "KELBO", true}, {"VELTRANE", "SOUNDLIB"}, {"ACME", "KELBO"}};
         form.render();
         QCOMPARE(windowDifference(form), QString());
         const auto* sdk = form.findChild<QTreeWidget*>(QStringLiteral("SDK_ListView"));

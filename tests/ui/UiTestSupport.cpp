@@ -136,7 +136,7 @@ QString windowDifference(const TForm1& form) {
     for (std::size_t i = 0; i < model.middlewareRows.size(); ++i) {
         const MiddlewareRow& row = model.middlewareRows[i];
         const QString d = rowDifference(middleware->topLevelItem(static_cast<int>(i)),
-                                        {qtText(row.development), qtText(row.module)}, middlewareRowColour(model, row));
+                                        {qtText(row.development), qtText(row.module)}, middlewareRowColour(row));
         if (!d.isEmpty()) return d;
     }
     if (form.windowTitle() != qtText(model.caption))

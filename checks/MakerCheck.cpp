@@ -95,8 +95,8 @@ void lookUpMaker(CheckState& st, WindowModel& m, ImageFile& list) {
 
 }  // namespace
 
-// Guards the maker code, header 0x010-0x011, and shows the maker's name from the maker list beside
-// the program. Writes the maker list buffers of the state.
+// Guards the maker code, header 0x010-0x011, and shows the maker's name from the first maker list
+// the side-file search finds. Writes the maker list buffers of the state.
 void CheckMakerCode(CheckState& st, WindowModel& m) {
     m.setText(Field::Edit6, st.Program_Dir);
 
@@ -106,7 +106,7 @@ void CheckMakerCode(CheckState& st, WindowModel& m) {
         addFinding(m, Msg::MakerCodeBad, {Field::Maker_ASCII, Field::Maker_Code});
 
     // Opened by full path and only as a regular file: a directory or FIFO of that name is no list.
-    auto list = ImageFile::open(sidePath(st.Program_Dir, kMakerListName));
+    auto list = openSideFile(st.Side_Dirs, kMakerListName);
     if (!list) return;
     m.setVisible(Field::Maker, true);
     st.Maker_Name.fill(0);

@@ -17,6 +17,7 @@
 #include "cli/Output.h"
 #include "core/CommandLine.h"
 #include "core/ImageFile.h"
+#include "core/SideFiles.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
 #include "run/JUnitReport.h"
@@ -42,7 +43,9 @@ struct Options {
     bool crc = false;
     bool readStats = false;
     int switches = 0;
+    // Empty unless --side-dir named one folder, which then replaces the side-file search.
     std::string sideDir;
+    bool sideDirGiven = false;
     std::string color = "auto";
     std::string junit;
     std::vector<std::string> files;
@@ -56,7 +59,7 @@ std::string localeLanguage() {
     return "en";
 }
 
-std::string helpFooter(const std::string& defaultSideDir) {
+std::string helpFooter() {
     return "Exit status:\n"
            "  0  every image checked, no error finding\n"
            "  1  an error finding in at least one image (notices alone give 0)\n"
@@ -68,16 +71,13 @@ std::string helpFooter(const std::string& defaultSideDir) {
            "                             with \"ja\", otherwise en\n"
            "  NO_COLOR                   present and not empty: no colour under --color auto\n"
            "  TERM                       \"dumb\": no colour under --color auto\n"
-           "\n"
-           "Side files: Dorclic.txt (maker list) and ferin.ini are looked for in --side-dir, by default\n"
-           "the program's directory (" + parvex::safeText(defaultSideDir) + ").\n";
+           "\n" +
+           std::string(parvex::sideFileOrderText()) + "--side-dir DIR looks in DIR alone.\n";
 }
 
 // Fills opts from the command line; returns an exit status when the program should stop here.
 std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutput& out) {
-    const std::string defaultSideDir = parvex::programDirectory();
     opts.lang = localeLanguage();
-    opts.sideDir = defaultSideDir;
     CLI::App app{"ZR PARVEX: checks master ROM images of the ZR handheld", "parvex-check"};
     app.add_option("--lang", opts.lang, "Language of the report: en or ja (default from the locale)")
         ->check(CLI::IsMember({"en", "ja"}));
@@ -87,7 +87,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
                    "Press the language switch N times after each run, N from 0 to 1000 (default 0)")
         ->check(CLI::Range(0, 1000))
         ->type_name("N");
-    app.add_option("--side-dir", opts.sideDir, "Directory of Dorclic.txt and ferin.ini (default: the program's)")
+    app.add_option("--side-dir", opts.sideDir,
+                   "The one directory of Dorclic.txt and ferin.ini (default: the search below)")
         ->type_name("DIR");
     app.add_option("--color", opts.color,
                    "Colour the text report: auto (the default: when standard output is a terminal, TERM is "
@@ -100,7 +101,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
     // For the benchmarks: how many bytes each file's checks read, and which fast paths ran.
     app.add_flag("--read-stats", opts.readStats, "")->group("");
     app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
-    app.footer(helpFooter(defaultSideDir));
+    app.footer(helpFooter());
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -117,6 +118,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
         return kClean;
     }
 
+    opts.sideDirGiven = app.count("--side-dir") > 0;
+    if (!opts.sideDirGiven) return std::nullopt;
     std::error_code ec;
     const auto status = std::filesystem::status(parvex::pathFromUtf8(opts.sideDir), ec);
     if (!std::filesystem::exists(status)) {
@@ -165,7 +168,9 @@ int finishOutput(ReportOutput& out, int status) {
 }
 
 int checkAll(const Options& opts, ReportOutput& out) {
-    parvex::Session session(opts.sideDir);
+    const std::string programDir = parvex::programDirectory();
+    parvex::Session session(programDir, opts.sideDirGiven ? std::vector<std::string>{opts.sideDir}
+                                                          : parvex::sideFileDirs(programDir));
     session.fileCrcInRun = opts.crc;
     startIn(session, opts.lang);
     const bool colour = wantColour(opts);

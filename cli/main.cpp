@@ -168,7 +168,8 @@ int finishOutput(ReportOutput& out, int status) {
 }
 
 int checkAll(const Options& opts, ReportOutput& out) {
-    const std::string programDir = parvex::programDirectory();
+    // --side-dir stands where the program's directory would (the hidden Edit6 shows it, as ever).
+    const std::string programDir = opts.sideDirGiven ? opts.sideDir : parvex::programDirectory();
     parvex::Session session(programDir, opts.sideDirGiven ? std::vector<std::string>{opts.sideDir}
                                                           : parvex::sideFileDirs(programDir));
     session.fileCrcInRun = opts.crc;

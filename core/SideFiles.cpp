@@ -38,14 +38,16 @@ std::vector<std::string> sideFileDirs(const std::string& programDir) {
 
 const char* sideFileOrderText() {
 #ifdef _WIN32
-    return "Side files: Dorclic.txt (the maker list) and ferin.ini are looked for in the program's\n"
-           "directory.\n";
+    return "Side files:\n"
+           "  Dorclic.txt (the maker list) and ferin.ini are looked for in the program's directory.\n";
 #else
-    return "Side files: Dorclic.txt (the maker list) and ferin.ini are each taken from the first of\n"
-           "these directories that holds one:\n"
-           "  1. the program's directory\n"
-           "  2. $XDG_CONFIG_HOME/parvex (~/.config/parvex when XDG_CONFIG_HOME is unset or empty)\n"
-           "  3. /etc/parvex\n";
+    return "Side files:\n"
+           "  Dorclic.txt (the maker list) and ferin.ini are each taken from the first of these\n"
+           "  directories that holds one:\n"
+           "\n"
+           "  1.  the program's directory\n"
+           "  2.  $XDG_CONFIG_HOME/parvex (~/.config/parvex when XDG_CONFIG_HOME is unset or empty)\n"
+           "  3.  /etc/parvex\n";
 #endif
 }
 

@@ -107,11 +107,5 @@ TEST(SideFileSearch, TheSessionTakesEachSideFileFromWhereItIsFound) {
     EXPECT_EQ(s.state.Program_Dir, program.path().string());
 }
 
-TEST(SideFileSearch, WithoutAListOfFoldersOnlyTheProgramsIsSearched) {
-    test::TempDir program;
-    Session s(program.path().string());
-    EXPECT_EQ(s.state.Side_Dirs, Dirs{program.path().string()});
-}
-
 }  // namespace
 }  // namespace parvex

@@ -74,8 +74,8 @@ std::string decodeShiftJis(std::string_view stored) { return decodeCp932(stored)
 
 }  // namespace
 
-std::optional<MakerList> readMakerList(const std::string& dir) {
-    auto file = ImageFile::open(sidePath(dir, kMakerListName));
+std::optional<MakerList> readMakerList(const std::vector<std::string>& dirs) {
+    auto file = openSideFile(dirs, kMakerListName);
     if (!file) return std::nullopt;
     MakerList list;
     list.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), kMakerListMax)));

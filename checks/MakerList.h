@@ -30,9 +30,9 @@ struct MakerList {
     ListEncoding encoding = ListEncoding::ShiftJis;
 };
 
-// Dorclic.txt in dir, opened by full path and only as a regular file (a directory or FIFO of that
-// name is no list); nothing when there is none.
-std::optional<MakerList> readMakerList(const std::string& dir);
+// Dorclic.txt from the first of dirs that holds one, opened by full path and only as a regular file
+// (a directory or FIFO of that name is no list); nothing when there is none.
+std::optional<MakerList> readMakerList(const std::vector<std::string>& dirs);
 
 // Reads a list the way a text-mode stream does: a CR LF pair comes back as one line feed.
 class ListReader {

@@ -18,6 +18,7 @@
 #include "core/CommandLine.h"
 #include "core/FileWrite.h"
 #include "core/ImageFile.h"
+#include "core/SideFiles.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
 #include "report/JUnitReport.h"
@@ -44,7 +45,9 @@ struct Options {
     bool crc = false;
     bool readStats = false;
     int switches = 0;
+    // Empty unless --side-dir named one folder, which then replaces the side-file search.
     std::string sideDir;
+    bool sideDirGiven = false;
     std::string color = "auto";
     std::string junit;
     bool junitGiven = false;
@@ -59,7 +62,7 @@ std::string localeLanguage() {
     return "en";
 }
 
-std::string helpFooter(const std::string& defaultSideDir) {
+std::string helpFooter() {
     return "Exit status:\n"
            "  0  every image checked, no error finding\n"
            "  1  an error finding in at least one image (notices alone give 0)\n"
@@ -74,16 +77,13 @@ std::string helpFooter(const std::string& defaultSideDir) {
            "                             with \"ja\", otherwise en\n"
            "  NO_COLOR                   present and not empty: no colour under --color auto\n"
            "  TERM                       \"dumb\": no colour under --color auto\n"
-           "\n"
-           "Side files: Dorclic.txt (maker list) and ferin.ini are looked for in --side-dir, by default\n"
-           "the program's directory (" + parvex::safeText(defaultSideDir) + ").\n";
+           "\n" +
+           std::string(parvex::sideFileOrderText()) + "--side-dir DIR looks in DIR alone.\n";
 }
 
 // Fills opts from the command line; returns an exit status when the program should stop here.
 std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutput& out) {
-    const std::string defaultSideDir = parvex::programDirectory();
     opts.lang = localeLanguage();
-    opts.sideDir = defaultSideDir;
     CLI::App app{"ZR PARVEX: checks master ROM images of the ZR handheld", "parvex-check"};
     app.add_option("--lang", opts.lang, "Language of the report: en or ja (default from the locale)")
         ->check(CLI::IsMember({"en", "ja"}));
@@ -93,7 +93,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
                    "Press the language switch N times after each run, N from 0 to 1000 (default 0)")
         ->check(CLI::Range(0, 1000))
         ->type_name("N");
-    app.add_option("--side-dir", opts.sideDir, "Directory of Dorclic.txt and ferin.ini (default: the program's)")
+    app.add_option("--side-dir", opts.sideDir,
+                   "The one directory of Dorclic.txt and ferin.ini (default: the search below)")
         ->type_name("DIR");
     app.add_option("--color", opts.color,
                    "Colour the text report: auto (the default: when standard output is a terminal, TERM is "
@@ -109,7 +110,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
     // For the benchmarks: how many bytes each file's checks read, and which fast paths ran.
     app.add_flag("--read-stats", opts.readStats, "")->group("");
     app.set_version_flag("--version", "parvex-check " + std::string(parvex::kProgramVersion));
-    app.footer(helpFooter(defaultSideDir));
+    app.footer(helpFooter());
     // Only the documented "--" options: on Windows a path such as /tmp/x.SRL is a file, not an option.
     app.allow_windows_style_options(false);
     try {
@@ -130,6 +131,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& opts, ReportOutp
 
     opts.junitGiven = junit->count() > 0;
     opts.files = parvex::expandWildcards(opts.files);
+    opts.sideDirGiven = app.count("--side-dir") > 0;
+    if (!opts.sideDirGiven) return std::nullopt;
     const parvex::PathKind sideDir = parvex::inspectPath(opts.sideDir).kind;
     if (sideDir == parvex::PathKind::Absent) {
         printError("--side-dir " + opts.sideDir + ": no such directory");
@@ -177,7 +180,10 @@ int finishOutput(ReportOutput& out, int status) {
 }
 
 int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, ReportOutput& out) {
-    parvex::Session session(opts.sideDir);
+    // --side-dir stands where the program's directory would (the hidden Edit6 shows it, as ever).
+    const std::string programDir = opts.sideDirGiven ? opts.sideDir : parvex::programDirectory();
+    parvex::Session session(programDir, opts.sideDirGiven ? std::vector<std::string>{opts.sideDir}
+                                                          : parvex::sideFileDirs(programDir));
     session.fileCrcInRun = opts.crc;
     startIn(session, opts.lang);
     const bool colour = wantColour(opts);

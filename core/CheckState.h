@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/RomHeader.h"
 
@@ -25,8 +26,10 @@ struct CheckState {
     std::array<std::uint8_t, 40> Maker_Line{};
     std::array<std::uint8_t, 60> Maker_Name{};
     std::array<std::uint8_t, 60> Maker_Name2{};
-    // Where the side files are looked for; a full path, never made the current directory.
+    // The program file's directory; a full path, never made the current directory.
     std::string Program_Dir;
+    // Where the side files are looked for, first to last (Program_Dir first).
+    std::vector<std::string> Side_Dirs;
 
     // Typed values that one step of a run hands to a later one (the boxes only render them).
     // The game code read as text at 0x00C; emptied at the start of every run, as Initial_Code is.

@@ -8,11 +8,12 @@
 
 namespace parvex {
 
-Session::Session(std::string programDir) {
+Session::Session(std::string programDir, std::vector<std::string> sideDirs) {
     state.Program_Dir = std::move(programDir);
+    state.Side_Dirs = sideDirs.empty() ? std::vector<std::string>{state.Program_Dir} : std::move(sideDirs);
     setListText(model, Msg::VersionBanner);
     state.Run_Started = false;
-    if (sideFilePresent(state.Program_Dir, "ferin.ini")) {
+    if (sideFilePresent(state.Side_Dirs, "ferin.ini")) {
         model.control(Control::Label_FERIN).visible = true;
         model.control(Control::Label_MROM).visible = true;
         model.setVisible(Field::MROM_Ver, true);

@@ -14,8 +14,9 @@ namespace parvex {
 // and the current file name. Every command of the window is a member here.
 class Session {
 public:
-    // programDir: the directory of the program file, where the side files are looked for.
-    explicit Session(std::string programDir);
+    // programDir: the directory of the program file. sideDirs: where the side files are looked for,
+    // first to last; none means beside the program only.
+    explicit Session(std::string programDir, std::vector<std::string> sideDirs = {});
 
     // Sets the current file name and runs the checks on it (Open dialog, a dropped file, the
     // command-line argument).

@@ -173,7 +173,7 @@ void fileUnchanged(Session& s) {
 }
 // The maker list is read afresh each time, in the run and in the switch.
 void makerCode(Session& s) {
-    const std::optional<MakerList> list = readMakerList(s.state.Program_Dir);
+    const std::optional<MakerList> list = readMakerList(s.state.Side_Dirs);
     const std::optional<MakerBuffers> names = CheckMakerCode(s.state, list ? &*list : nullptr, s.model);
     if (!names) return;
     s.state.Maker_Name = names->name;

@@ -90,8 +90,8 @@ QIcon picture(const char* name) { return QIcon(QStringLiteral(":/images/%1.xpm")
 }  // namespace
 
 TForm1::TForm1(std::string programDir, std::vector<std::string> arguments, std::string startDir,
-               QWidget* parent)
-    : QWidget(parent), m_session(std::move(programDir)), m_startDir(std::move(startDir)) {
+               std::vector<std::string> sideDirs, QWidget* parent)
+    : QWidget(parent), m_session(std::move(programDir), std::move(sideDirs)), m_startDir(std::move(startDir)) {
     initResources();
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kClientWidth, kClientHeight);

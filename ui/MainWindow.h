@@ -34,11 +34,12 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // programDir: where the side files are looked for (the program file's directory).
+    // programDir: the program file's directory.
     // arguments: the command-line arguments after the program name, as the file system's bytes.
     // startDir: the directory the program was started from, for a relative argument.
+    // sideDirs: where the side files are looked for, first to last; none means programDir alone.
     TForm1(std::string programDir, std::vector<std::string> arguments, std::string startDir,
-           QWidget* parent = nullptr);
+           std::vector<std::string> sideDirs = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     Session& session() { return m_session; }

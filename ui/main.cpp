@@ -1,4 +1,5 @@
 // parvex: the ZR PVX main window.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -6,17 +7,43 @@
 
 #include <QApplication>
 
+#include "core/SideFiles.h"
 #include "core/Utf8Path.h"
+#include "report/SafeText.h"
 #include "ui/MainWindow.h"
 #include "ui/QtConvert.h"
+#include "ui/WindowCommandLine.h"
+
+namespace {
+
+// Prints text in full; false when the stream could not take it (a closed or full output).
+bool print(std::FILE* stream, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // Read before Qt starts: help, version and a usage error need no display.
+    const parvex::WindowCommand command = parvex::readWindowCommandLine({argv + 1, argv + argc});
+    switch (command.action) {
+    case parvex::WindowCommand::Action::Help:
+        return print(stdout, parvex::windowHelpText()) ? 0 : 1;
+    case parvex::WindowCommand::Action::Version:
+        return print(stdout, parvex::windowVersionText()) ? 0 : 1;
+    case parvex::WindowCommand::Action::Usage:
+        // The argument may hold anything: it goes out as visible text on one line.
+        print(stderr, "parvex: unknown option " + parvex::safeText(command.unknown) + "\nrun with --help for more information\n");
+        return 2;
+    case parvex::WindowCommand::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(parvex::qtText(parvex::kStartCaption));
     QGuiApplication::setDesktopFileName(QStringLiteral("parvex"));
 
-    // What is left after Qt took its own options, as the file system's bytes.
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments = command.images;
 #ifdef Q_OS_WIN
     // argv is in the ANSI code page there; Qt keeps the arguments as the system's UTF-16.
     const QStringList wide = QCoreApplication::arguments();
@@ -26,7 +53,8 @@ int main(int argc, char** argv) {
     std::error_code ec;
     const std::string startDir = parvex::utf8FromPath(std::filesystem::current_path(ec));
 
-    parvex::TForm1 form(parvex::filePath(QCoreApplication::applicationDirPath()), std::move(arguments), startDir);
+    const std::string programDir = parvex::filePath(QCoreApplication::applicationDirPath());
+    parvex::TForm1 form(programDir, std::move(arguments), startDir, parvex::sideFileDirs(programDir));
     form.show();
     return app.exec();
 }

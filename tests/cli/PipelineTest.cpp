@@ -586,9 +586,40 @@ TEST_F(Pipeline, HelpTellsWhatAPipelineNeeds) {
     const Child c = check({"--help"});
     EXPECT_EQ(c.status, 0);
     for (const char* needed : {"Exit status", "  0 ", "  1 ", "  2 ", "  3 ", "LANG", "NO_COLOR", "--color",
-                               "--junit", "0 to 1000"})
+                               "--junit", "0 to 1000", "the program's directory", "$XDG_CONFIG_HOME/parvex",
+                               "~/.config/parvex", "/etc/parvex", "--side-dir DIR looks in DIR alone"})
         EXPECT_NE(c.out.find(needed), std::string::npos) << needed;
-    EXPECT_NE(c.out.find(std::filesystem::path(PARVEX_CHECK_PATH).parent_path().string()), std::string::npos);
+    // The help names no folder of the machine it runs on: the manual page is made from it.
+    EXPECT_EQ(c.out.find(std::filesystem::path(PARVEX_CHECK_PATH).parent_path().string()), std::string::npos);
+}
+
+TEST_F(Pipeline, SideFilesComeFromTheSearchUnlessSideDirNamesOneFolder) {
+    const std::string image = clean();
+    TempDir config;
+    std::filesystem::create_directory(config.path() / "parvex");
+    config.write("parvex/Dorclic.txt", "01,Cfg Maker,Cfg Maker\n");
+    config.write("parvex/ferin.ini", "");
+    const auto makerLine = [&](std::vector<std::string> args, const std::string& home) {
+        args.insert(args.begin(), PARVEX_CHECK_PATH);
+        std::vector<std::string> env = kPlainEnv;
+        env.push_back(home);
+        const std::string out = test::runChild(args, env, scratch.path()).out;
+        const auto at = out.find("Maker Code");
+        const bool mrom = out.find("MROM") != std::string::npos;
+        return out.substr(at, out.find('\n', at) - at) + (mrom ? " +MROM" : "");
+    };
+    const std::string xdg = "XDG_CONFIG_HOME=" + config.path().string();
+    EXPECT_NE(makerLine({image}, xdg).find("30 31  Cfg +MROM"), std::string::npos) << makerLine({image}, xdg);
+    // HOME/.config stands in for an unset XDG_CONFIG_HOME.
+    TempDir home;
+    std::filesystem::create_directories(home.path() / ".config/parvex");
+    home.write(".config/parvex/Dorclic.txt", "01,Home Maker,Home Maker\n");
+    const std::string homeEnv = "HOME=" + home.path().string();
+    EXPECT_NE(makerLine({image}, homeEnv).find("30 31  Home"), std::string::npos) << makerLine({image}, homeEnv);
+    // --side-dir is the only folder looked in: an empty one shows no name and no extras.
+    const std::string shown = makerLine({"--side-dir", dir.path().string(), image}, xdg);
+    EXPECT_EQ(shown.find("Cfg"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("MROM"), std::string::npos) << shown;
 }
 
 // --- parvex-sample -------------------------------------------------------------------------------

@@ -1,4 +1,5 @@
-// ferin.ini: looked for beside the program file only; its presence shows three controls.
+// ferin.ini: looked for along the side-file search, beside the program file first; its presence
+// shows three controls.
 #include <QDir>
 #include <QFile>
 #include <QtTest>
@@ -47,6 +48,18 @@ private slots:
         QDir::setCurrent(before);
         const QStringList names{QStringLiteral("Label_FERIN"), QStringLiteral("Label_MROM"), QStringLiteral("MROM_Ver")};
         for (const QString& name : names) QVERIFY2(!form.findChild<QWidget*>(name)->isVisible(), qPrintable(name));
+    }
+
+    void foundFurtherDownTheSearchShowsTheExtras() {
+        TestDir program;
+        TestDir config;
+        touch(config.file(QStringLiteral("ferin.ini")));
+        TForm1 beside(program.dir(), {}, program.dir());
+        beside.show();
+        QVERIFY(!beside.findChild<QWidget*>(QStringLiteral("MROM_Ver"))->isVisible());
+        TForm1 searched(program.dir(), {}, program.dir(), {program.dir(), config.dir()});
+        searched.show();
+        QVERIFY(extrasShown(searched));
     }
 
     void aDirectoryNamedLikeItStaysHidden() {

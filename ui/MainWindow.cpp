@@ -37,6 +37,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "layout/FormDesign.h"
 #include "layout/Placement.h"
@@ -836,17 +837,26 @@ void TForm1::followFocus(QWidget* now) {
     m_focusFrame->show();
 }
 
+std::optional<FrameMargins> TForm1::knownFrame() const {
+    // Asked of the window itself: the widget keeps what it learnt first until the window moves.
+    const QWindow* window = windowHandle();
+    if (!window) return std::nullopt;
+    const QMargins m = window->frameMargins();
+    const FrameMargins frame{m.left(), m.top(), m.right(), m.bottom()};
+    // Until the window manager has framed the window there is no frame, and for a moment after a
+    // resize the two rectangles disagree.
+    const bool none = !frame.left && !frame.top && !frame.right && !frame.bottom;
+    const bool negative = frame.left < 0 || frame.top < 0 || frame.right < 0 || frame.bottom < 0;
+    if (none || negative) return std::nullopt;
+    return frame;
+}
+
 void TForm1::placeOnScreen() {
     const QScreen* where = screen();
     if (!where) return;
-    const QRect inner = geometry();
-    const QRect outer = frameGeometry();
-    FrameMargins frame{inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                       outer.bottom() - inner.bottom()};
-    // Until the window manager has framed the window its frame is not known: assume a generous one,
-    // and place again once it is known (followFrame).
-    const bool known = frame.left || frame.top || frame.right || frame.bottom;
-    if (!known) frame = kAssumedFrame;
+    // An unknown frame is assumed generous; followFrame places again once it is known.
+    const FrameMargins frame = knownFrame().value_or(kAssumedFrame);
+    m_placedFrame = frame;
     const QRect a = where->availableGeometry();
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
     const WindowPlacement p = placeWindow({a.left(), a.top(), a.width(), a.height()}, frame, kClientWidth,
@@ -856,22 +866,31 @@ void TForm1::placeOnScreen() {
         // Smaller than the design: the window can be resized up to the design (and its scroll bars).
         setMinimumSize(160, 120);
         setMaximumSize(kClientWidth + bar, kClientHeight + bar);
-        resize(p.clientWidth, p.clientHeight);
     } else {
         setFixedSize(kClientWidth, kClientHeight);
     }
-    move(p.frame.x, p.frame.y);
+    // The client's place, not the frame's: where the frame is not known yet, the window system
+    // would put the frame's corner at a place meant for the client, and the title bar off screen.
+    setGeometry(p.frame.x + frame.left, p.frame.y + frame.top, p.clientWidth, p.clientHeight);
 }
 
 void TForm1::followFrame() {
-    // Looks for the window manager's frame for a while after the first showing.
-    if (++m_frameChecks > 40) {
-        m_frameTimer->stop();
-        return;
-    }
-    if (frameGeometry() == geometry()) return;
+    // After the first showing, once the window manager has framed the window: placed again with
+    // that frame, once. A frame that never comes leaves the window where the assumed one put it.
+    if (!m_shown || m_frameSettled) return;
+    if (++m_frameChecks > 100) m_frameTimer->stop();
+    const std::optional<FrameMargins> frame = knownFrame();
+    if (!frame) return;
+    m_frameSettled = true;
     m_frameTimer->stop();
-    placeOnScreen();
+    const FrameMargins& was = m_placedFrame;
+    if (frame->left != was.left || frame->top != was.top || frame->right != was.right || frame->bottom != was.bottom)
+        placeOnScreen();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    followFrame();
 }
 
 void TForm1::firstShowing() {

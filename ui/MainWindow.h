@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include "core/Findings.h"
+#include "layout/Placement.h"
 #include "run/Session.h"
 #include "ui/Fonts.h"
 
@@ -103,6 +105,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct BoxBinding {
@@ -131,6 +134,7 @@ private:
     void buildContextMenus();
     void addCommandEntries(QMenu* menu);
     void placeOnScreen();
+    std::optional<FrameMargins> knownFrame() const;
     void followFrame();
     void followFocus(QWidget* now);
     void followQtTranslation(Language language);
@@ -161,7 +165,9 @@ private:
     QWidget* m_focusFrame = nullptr;
     bool m_scrolls = false;
     QTimer* m_frameTimer = nullptr;
+    FrameMargins m_placedFrame{};
     int m_frameChecks = 0;
+    bool m_frameSettled = false;
 
     std::vector<BoxBinding> m_boxes;
     std::vector<ControlBinding> m_controls;

@@ -15,15 +15,7 @@
 namespace parvex::test {
 namespace {
 
-constexpr qint64 kGibibyte = qint64(1) << 30;
-
-// The sample image grown to 1 GiB without writing the rest: the file system keeps it sparse.
-std::string writeLargeImage(const TestDir& dir, const QString& name) {
-    const std::string path = dir.writeSample(name);
-    QFile file(qtText(path));
-    if (!file.resize(kGibibyte)) return {};
-    return path;
-}
+std::string writeLargeImage(const TestDir& dir, const QString& name) { return writeLargeSample(dir, name); }
 
 // Counts the ticks of a timer that fire while the form is at work, and the captions seen then.
 struct TickCounter {

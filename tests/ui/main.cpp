@@ -14,6 +14,7 @@ int runRenderTests(int argc, char** argv);
 int runReportTests(int argc, char** argv);
 int runWorkTests(int argc, char** argv);
 int runDesktopTests(int argc, char** argv);
+int runEverydayTests(int argc, char** argv);
 }  // namespace parvex::test
 
 int main(int argc, char** argv) {
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
     using namespace parvex::test;
     int failed = 0;
     for (auto run : {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests,
-                     runSideFileTests, runRenderTests, runReportTests, runWorkTests, runDesktopTests})
+                     runSideFileTests, runRenderTests, runReportTests, runWorkTests, runDesktopTests,
+                     runEverydayTests})
         failed += run(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -848,6 +849,10 @@ std::optional<FrameMargins> TForm1::knownFrame() const {
     const bool none = !frame.left && !frame.top && !frame.right && !frame.bottom;
     const bool negative = frame.left < 0 || frame.top < 0 || frame.right < 0 || frame.bottom < 0;
     if (none || negative) return std::nullopt;
+    // At a fractional scale the margins come rounded to whole logical pixels: one more on each
+    // side keeps the frame inside.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != std::floor(ratio)) return FrameMargins{frame.left + 1, frame.top + 1, frame.right + 1, frame.bottom + 1};
     return frame;
 }
 

@@ -56,6 +56,31 @@ INSTANTIATE_TEST_SUITE_P(Screens, PlaceWindow, testing::ValuesIn(kPlaceRows),
                              return name;
                          });
 
+struct FrameRow {
+    const char* name;
+    ScreenRect available;
+    ScreenPoint placed;
+};
+
+// A frame of 833 x 779 around the design.
+const FrameRow kFrameRows[] = {
+    {"fits: designed place", {0, 0, 1920, 1080}, {198, 110}},
+    {"fits exactly at the bottom right", {0, 0, 198 + 833, 110 + 779}, {198, 110}},
+    {"one pixel too low: moved up", {0, 0, 1280, 110 + 778}, {198, 109}},
+    {"1280x1024 at 125 %: moved up", {0, 0, 1024, 819}, {191, 40}},
+    {"panel at the top: kept below it", {0, 120, 1280, 904}, {198, 120}},
+    {"second screen to the right", {1920, 0, 1280, 800}, {1920, 21}},
+    {"smaller than the frame: top-left", {0, 0, 800, 600}, {0, 0}},
+};
+
+TEST(PlaceFrame, GoesToTheNearestPlaceThatFits) {
+    for (const FrameRow& row : kFrameRows) {
+        const ScreenPoint at = placeFrame(row.available, 833, 779, {kWindowLeft, kWindowTop});
+        EXPECT_EQ(at.x, row.placed.x) << row.name;
+        EXPECT_EQ(at.y, row.placed.y) << row.name;
+    }
+}
+
 struct ShortenRow {
     const char* path;
     std::size_t max;

@@ -127,32 +127,6 @@ private slots:
         QVERIFY(form.session().fileName.empty());
     }
 
-    void placement_data() {
-        QTest::addColumn<QRect>("available");
-        QTest::addColumn<QSize>("frame");
-        QTest::addColumn<QPoint>("placed");
-        const QSize frame(817 + 16, 731 + 48);
-        const QPoint designed(kWindowLeft, kWindowTop);
-        QTest::newRow("fits: designed place") << QRect(0, 0, 1920, 1080) << frame << designed;
-        QTest::newRow("fits exactly at the bottom right")
-            << QRect(0, 0, 198 + 833, 110 + 779) << frame << designed;
-        QTest::newRow("one pixel too low: moved up") << QRect(0, 0, 1280, 110 + 778) << frame << QPoint(198, 109);
-        QTest::newRow("1280x1024 at 125 %: moved up") << QRect(0, 0, 1024, 819) << frame << QPoint(191, 40);
-        QTest::newRow("panel at the top: kept below it") << QRect(0, 120, 1280, 904) << frame << QPoint(198, 120);
-        QTest::newRow("second screen to the right") << QRect(1920, 0, 1280, 800) << frame << QPoint(1920, 21);
-        QTest::newRow("smaller than the frame: top-left") << QRect(0, 0, 800, 600) << frame << QPoint(0, 0);
-    }
-
-    void placement() {
-        QFETCH(QRect, available);
-        QFETCH(QSize, frame);
-        QFETCH(QPoint, placed);
-        const QPoint at = placeFrame(available, frame, QPoint(kWindowLeft, kWindowTop));
-        QCOMPARE(at, placed);
-        if (frame.width() <= available.width() && frame.height() <= available.height())
-            QVERIFY(available.contains(QRect(at, frame)));
-    }
-
     void onASmallScreenTheFormScrollsAndEveryControlCanBeReached() {
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QRect a = screen->availableGeometry();

@@ -11,4 +11,7 @@ enum class FontWeight { Normal, Bold };
 // Gothic where installed, Noto Sans CJK JP otherwise.
 QFont designFont(int pixels, FontPitch pitch, FontWeight weight = FontWeight::Normal);
 
+// Whether one of those faces is installed; without one Japanese texts show as empty boxes.
+bool japaneseFontInstalled();
+
 }  // namespace parvex

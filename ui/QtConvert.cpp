@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "core/Format.h"
-#include "layout/Placement.h"
 
 namespace parvex {
 
@@ -40,12 +39,6 @@ QString qtPath(const std::string& path) {
 #else
     return QFile::decodeName(QByteArray::fromStdString(path));
 #endif
-}
-
-QPoint placeFrame(const QRect& available, const QSize& frame, const QPoint& designed) {
-    const ScreenPoint at = placeFrame({available.left(), available.top(), available.width(), available.height()},
-                                      frame.width(), frame.height(), {designed.x(), designed.y()});
-    return {at.x, at.y};
 }
 
 }  // namespace parvex

@@ -4,8 +4,6 @@
 #include <string_view>
 
 #include <QColor>
-#include <QPoint>
-#include <QRect>
 #include <QString>
 
 #include "core/WindowModel.h"
@@ -28,8 +26,5 @@ QString dialogFilter(std::string_view description);
 std::string filePath(const QString& path);
 // A path from the core, for Qt.
 QString qtPath(const std::string& path);
-
-// The shared placement arithmetic in Qt's terms.
-QPoint placeFrame(const QRect& available, const QSize& frame, const QPoint& designed);
 
 }  // namespace parvex

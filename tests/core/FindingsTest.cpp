@@ -84,7 +84,7 @@ TEST(WindowModelNames, EveryFieldAndControlNameRoundTrips) {
 // text left in place, but for the few that read the same in both languages.
 TEST(MessageTable, EveryMessageHasItsOwnJapaneseText) {
     // The program's name and version, and the verdicts, which the window shows in English in both.
-    constexpr Msg kSameInBoth[] = {Msg::VersionBanner, Msg::VerdictOk, Msg::VerdictError};
+    constexpr Msg kSameInBoth[] = {Msg::VersionBanner, Msg::VerdictOk, Msg::VerdictError, Msg::JsonReportFilter};
     for (std::size_t i = 0; i < kMessageCount; ++i) {
         const auto m = static_cast<Msg>(i);
         const bool same = std::find(std::begin(kSameInBoth), std::end(kSameInBoth), m) != std::end(kSameInBoth);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QComboBox>
 #include <QDir>
@@ -233,6 +234,49 @@ QStringList contextMenuChoosing(QWidget* widget, const QString& choose) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &event);
     return texts;
+}
+
+std::string writeLargeSample(const TestDir& dir, const QString& name) {
+    const std::string path = dir.writeSample(name);
+    QFile file(qtText(path));
+    if (!file.resize(qint64(1) << 30)) return {};
+    return path;
+}
+
+QStringList contextMenuEntries(QWidget* widget) {
+    QStringList entries;
+    QTimer reader;
+    reader.setInterval(0);
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        reader.stop();
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                entries << (action->isEnabled() ? action->text() : action->text() + QStringLiteral(" (disabled)"));
+        menu->close();
+    });
+    reader.start();
+    const QPoint at(widget->width() / 2, widget->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
+    return entries;
+}
+
+QString messageBoxTextDuring(const std::function<void()>& trigger) {
+    QString text;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        closer.stop();
+        text = box->text();
+        box->close();
+    });
+    closer.start();
+    trigger();
+    return text;
 }
 
 QByteArray checkerOutput(const QStringList& arguments) {

@@ -35,6 +35,17 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The sample image grown to 1 GiB without writing the rest (the file system keeps it sparse), so
+// that a check of it stays at work a while; empty when the file system refuses.
+std::string writeLargeSample(const TestDir& dir, const QString& name);
+
+// Opens widget's context menu as a right click does and returns its entries, each "text" or, when
+// disabled, "text (disabled)"; the menu is closed without choosing.
+QStringList contextMenuEntries(QWidget* widget);
+
+// Runs trigger and returns the text of the message box it shows (closing it).
+QString messageBoxTextDuring(const std::function<void()>& trigger);
+
 // Empty when every widget of the window shows its model exactly; otherwise the first difference.
 QString windowDifference(const TForm1& form);
 

@@ -15,6 +15,7 @@ int runReportTests(int argc, char** argv);
 int runWorkTests(int argc, char** argv);
 int runDesktopTests(int argc, char** argv);
 int runCommandLineTests(int argc, char** argv);
+int runEverydayTests(int argc, char** argv);
 }  // namespace parvex::test
 
 int main(int argc, char** argv) {
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (auto run : {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests,
                      runSideFileTests, runRenderTests, runReportTests, runWorkTests, runDesktopTests,
-                     runCommandLineTests})
+                     runCommandLineTests,
+                     runEverydayTests})
         failed += run(argc, argv);
     return failed == 0 ? 0 : 1;
 }

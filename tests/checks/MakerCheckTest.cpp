@@ -334,7 +334,7 @@ TEST_F(MakerList, BinaryListsEndWithDisplayableText) {
             bytes += static_cast<char>(x >> 24);
         }
         // Matching starts give the name readers something to chew on.
-        if (round % 2 == 1) bytes = "01" + bytes;
+        if (round % 2 == 1) bytes.insert(0, "01");
         writeList(bytes);
         setCode("01");
         setLanguage(round % 4 < 2 ? kEn : kJa);

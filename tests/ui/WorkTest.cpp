@@ -18,7 +18,7 @@ constexpr qint64 kGibibyte = qint64(1) << 30;
 
 // The sample image grown to 1 GiB without writing the rest: the file system keeps it sparse.
 std::string writeLargeImage(const TestDir& dir, const QString& name) {
-    const std::string path = dir.writeSample(name);
+    std::string path = dir.writeSample(name);
     QFile file(qtText(path));
     if (!file.resize(kGibibyte)) return {};
     return path;

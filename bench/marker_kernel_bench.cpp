@@ -27,7 +27,7 @@ void markerPath(benchmark::State& state, parvex::MarkerPath path) {
         }
         benchmark::DoNotOptimize(count);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(data.size()));
 }
 
 }  // namespace

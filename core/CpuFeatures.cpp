@@ -54,8 +54,8 @@ CpuFeatures detect() { return {}; }
 }  // namespace
 
 const CpuFeatures& cpuFeatures() {
-    static const CpuFeatures features = detect();
-    return features;
+    static const CpuFeatures kFeatures = detect();
+    return kFeatures;
 }
 
 }  // namespace parvex

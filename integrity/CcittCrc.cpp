@@ -104,11 +104,11 @@ bool ccittPathAvailable(CcittPath path) {
 }
 
 CcittPath fastestCcittPath() {
-    static const CcittPath fastest = ccittPathAvailable(CcittPath::Vpclmul)      ? CcittPath::Vpclmul
-                                     : ccittPathAvailable(CcittPath::Vpclmul256) ? CcittPath::Vpclmul256
-                                     : ccittPathAvailable(CcittPath::Pclmul)     ? CcittPath::Pclmul
-                                                                                 : CcittPath::Table;
-    return fastest;
+    static const CcittPath kFastest = ccittPathAvailable(CcittPath::Vpclmul)      ? CcittPath::Vpclmul
+                                      : ccittPathAvailable(CcittPath::Vpclmul256) ? CcittPath::Vpclmul256
+                                      : ccittPathAvailable(CcittPath::Pclmul)     ? CcittPath::Pclmul
+                                                                                  : CcittPath::Table;
+    return kFastest;
 }
 
 const char* ccittPathName(CcittPath path) {

@@ -24,7 +24,7 @@ constexpr std::array<std::uint16_t, 16> kNibbleTable = makeNibbleTable();
 std::uint16_t crc16(std::uint16_t initial, const std::uint8_t* data, std::uint32_t length) {
     unsigned crc = initial;
     const std::uint32_t words = length / 2;
-    for (std::uint32_t w = 0; w < words; ++w) {
+    for (std::size_t w = 0; w < words; ++w) {
         unsigned word = static_cast<unsigned>(data[2 * w]) | static_cast<unsigned>(data[2 * w + 1]) << 8;
         for (int nibble = 0; nibble < 4; ++nibble) {
             crc = (crc >> 4) ^ kNibbleTable[crc & 0xFu] ^ kNibbleTable[word & 0xFu];

@@ -93,10 +93,10 @@ public:
     // The sample's first 64 KiB with capacity code 0Fh (32 Gbit), stretched to size without data.
     std::string sparse(std::uint64_t size) {
         Bytes head = buildSampleImage(sampleOptionsForName(kCleanName));
-        head.resize(64 * 1024);
+        head.resize(std::size_t{64} * 1024);
         head[kDeviceCapacity] = 0x0F;
         finalizeChecksums(head);
-        const std::string path = write(kCleanName, head);
+        std::string path = write(kCleanName, head);
         if (truncate(path.c_str(), static_cast<off_t>(size)) != 0) ADD_FAILURE() << "cannot stretch " << path;
         return path;
     }

@@ -69,7 +69,7 @@ std::string oneGbitImage(const TempDir& dir, Bytes& header) {
     header = buildSampleImage();
     header.resize(0x4000);
     header[kDeviceCapacity] = 0x0A;
-    const std::string path = dir.write("big.SRL", header);
+    std::string path = dir.write("big.SRL", header);
     EXPECT_EQ(truncate(path.c_str(), static_cast<off_t>(kSize - kTail)), 0);
     std::FILE* f = std::fopen(path.c_str(), "ab");
     const Bytes tail(kTail, 0xFF);
@@ -156,7 +156,7 @@ class ShrinkingScans : public ::testing::TestWithParam<CutRow> {};
 // The sample's first 96 KiB: its SDK marker at 4100h and two middleware markers at D000h and E000h.
 Bytes markedImage() {
     Bytes image = buildSampleImage();
-    image.resize(96 * 1024);
+    image.resize(std::size_t{96} * 1024);
     return image;
 }
 

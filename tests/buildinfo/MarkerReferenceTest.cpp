@@ -64,7 +64,7 @@ public:
         if (below(3) == 0) return kNamed[below(kNamed.size())];
         std::string s;
         const std::size_t n = below(75);
-        static const std::string kChars = "AB[SDK+:]\0z.0123456789";
+        static const std::string kChars("AB[SDK+:]\0z.0123456789", 22);  // the NUL is one of them
         for (std::size_t k = 0; k < n; ++k) s += kChars[below(kChars.size())];
         return s;
     }
@@ -174,7 +174,7 @@ TEST_P(MarkerScanAgainstReference, RandomChunkingsOfOnePass) {
 
 TEST_P(MarkerScanAgainstReference, ImagesSmallerThanOneWindow) {
     Soup soup(77);
-    for (std::size_t size : {0, 1, 4, 5, 7, 8, 11, 12, 13, 47, 48, 49, 100, 255, 256, 257, 16383, 16384, 16385}) {
+    for (std::size_t size : {0u, 1u, 4u, 5u, 7u, 8u, 11u, 12u, 13u, 47u, 48u, 49u, 100u, 255u, 256u, 257u, 16383u, 16384u, 16385u}) {
         expectSameAsReference(soup.image(size), "dense image of " + std::to_string(size) + " bytes");
         if (HasFailure()) return;
     }
@@ -220,7 +220,7 @@ TEST_P(MarkerScanAgainstReference, FieldsRunningPastEndOfFile) {
     for (std::size_t tail = 0; tail <= 110; ++tail) {
         Bytes image = soup.sparse(kWindow + 3000, 0);
         const std::size_t at = image.size() - tail;
-        for (std::size_t i = 0; at + i < image.size(); ++i) image[at + i] = "[SDK+ABCDEFGHIJ:KLMNOP"[i % 22];
+        for (std::size_t i = 0; at + i < image.size(); ++i) image[at + i] = static_cast<std::uint8_t>("[SDK+ABCDEFGHIJ:KLMNOP"[i % 22]);
         expectSameAsReference(image, "opening " + std::to_string(tail) + " bytes before the end");
         if (HasFailure()) return;
     }

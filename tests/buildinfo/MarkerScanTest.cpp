@@ -295,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MiddlewareMarkerScan, ZeroByteEndsComparedText) {
     Bytes image(kWindow, 0x00);
-    put(image, 10, test::text(std::string("[SDK+VELTRANE\0x:KELBO\0y]", 25)));
+    put(image, 10, test::text(std::string("[SDK+VELTRANE\0x:KELBO\0y]", 24)));
     const auto out = scanOutcome(image);
     EXPECT_EQ(out.middleware, std::vector<std::string>{"VELTRANE|KELBO"});
     EXPECT_EQ(out.finalBuild, 0);

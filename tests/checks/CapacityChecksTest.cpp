@@ -24,7 +24,8 @@ namespace {
 using test::lines;
 using test::texts;
 
-constexpr std::uint64_t kMiB = 1024 * 1024;
+constexpr std::uint64_t kKiB = 1024;
+constexpr std::uint64_t kMiB = 1024 * kKiB;
 constexpr std::uint64_t k1Gbit = 0x8000000;
 constexpr std::uint64_t k2Gbit = 0x10000000;
 constexpr std::uint64_t k4Gbit = 0x20000000;
@@ -291,7 +292,7 @@ TEST_P(TailTable, UsedBytesAtBlockAndChunkEdgesAreAllCounted) {
     SparseImage image(dir, c.chip);
     const std::uint64_t start = c.chip - c.tail;
     image.fill(start, c.tail, 0xFF);
-    const std::uint64_t edges[] = {0,          1,          16383,      16384,      256 * 1024 - 1, 256 * 1024,
+    const std::uint64_t edges[] = {0,          1,          16383,      16384,      256 * kKiB - 1, 256 * kKiB,
                                    kMiB - 1,   kMiB,       kMiB + 1,   c.tail - 16385, c.tail - 2, c.tail - 1};
     for (std::uint64_t e : edges) image.put(start + e, static_cast<std::uint8_t>(e & 0x7F));
     const std::uint32_t used = scanTail(image.path(), c.code, c.chip);
@@ -419,8 +420,8 @@ const std::vector<HalfCase> kHalfCases = {
     {"FirstByteOfSecondRun", 0x07, k128Mbit, 0xFF, {kHalf + 256}, 0},
     {"LastByteOfFirstBlock", 0x07, k128Mbit, 0xFF, {kHalf + 16383}, 0},
     {"FirstByteOfSecondBlock", 0x07, k128Mbit, 0xFF, {kHalf + 16384}, 0},
-    {"ChunkEdgeBefore", 0x07, k128Mbit, 0xFF, {kHalf + 256 * 1024 - 1}, 0},
-    {"ChunkEdgeAfter", 0x07, k128Mbit, 0xFF, {kHalf + 256 * 1024}, 0},
+    {"ChunkEdgeBefore", 0x07, k128Mbit, 0xFF, {kHalf + 256 * kKiB - 1}, 0},
+    {"ChunkEdgeAfter", 0x07, k128Mbit, 0xFF, {kHalf + 256 * kKiB}, 0},
     {"ReaderBlockEdge", 0x07, k128Mbit, 0xFF, {kHalf + kMiB}, 0},
     {"LastByteOfFile", 0x07, k128Mbit, 0xFF, {k128Mbit - 1}, 0},
     {"OddSizeLastByteIsNotCompared", 0x07, k128Mbit + 1, 0xFF, {k128Mbit}, 1},
@@ -544,7 +545,7 @@ TEST(WastedCapacity, RandomImagesAgreeWithTheByteByByteScan) {
 TEST(CapacityScans, SharedPassInAnyChunkSizeAgreesWithTheByteByByteScans) {
     std::mt19937 random(23);
     test::TempDir dir;
-    const std::size_t kChunks[] = {4097, 16383, 16385, 65536 + 7, kMiB - 1, 256 * 1024};
+    const std::size_t kChunks[] = {4097, 16383, 16385, 65536 + 7, kMiB - 1, 256 * kKiB};
     for (int round = 0; round < 16; ++round) {
         const bool tailCase = round % 4 == 0;
         const std::uint64_t size =

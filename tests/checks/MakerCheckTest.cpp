@@ -49,7 +49,7 @@ bool validUtf8(const std::string& s) {
 
 class MakerFixture : public testing::Test {
 protected:
-    void writeList(const std::string& bytes) { m_dir.write("Dorclic.txt", bytes); }
+    void writeList(const std::string& bytes) { dir.write("Dorclic.txt", bytes); }
 
     // The header code and Maker_Chars as the run fills them: at most two characters, ending at 00H.
     void setCode(const std::string& code) {
@@ -67,8 +67,8 @@ protected:
     const std::string& shown() const { return s.model.text(Field::Maker); }
     Colour makerColour() const { return s.model.field(Field::Maker).colour; }
 
-    test::TempDir m_dir;
-    Session s{m_dir.path().string()};
+    test::TempDir dir;
+    Session s{dir.path().string()};
 };
 
 struct ListRow {
@@ -223,7 +223,7 @@ TEST_F(MakerList, MissingListLeavesMakerAlone) {
 }
 
 TEST_F(MakerList, DirectoryNamedLikeTheListIsNoList) {
-    std::filesystem::create_directory(m_dir.path() / "Dorclic.txt");
+    std::filesystem::create_directory(dir.path() / "Dorclic.txt");
     setCode("01");
     runStep(s, Step::CheckMakerCode);
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
@@ -232,7 +232,7 @@ TEST_F(MakerList, DirectoryNamedLikeTheListIsNoList) {
 
 #ifndef _WIN32  // Windows has no FIFOs in the file system
 TEST_F(MakerList, FifoNamedLikeTheListIsNoList) {
-    ASSERT_EQ(::mkfifo(m_dir.file("Dorclic.txt").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.file("Dorclic.txt").c_str(), 0600), 0);
     setCode("01");
     runStep(s, Step::CheckMakerCode);
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
@@ -243,7 +243,7 @@ TEST_F(MakerList, StaysVisibleOnceOpened) {
     writeList(kAlphaLine);
     setCode("01");
     runStep(s, Step::CheckMakerCode);
-    std::filesystem::remove(m_dir.path() / "Dorclic.txt");
+    std::filesystem::remove(dir.path() / "Dorclic.txt");
     s.model.setText(Field::Maker, "");
     runStep(s, Step::CheckMakerCode);
     EXPECT_TRUE(s.model.field(Field::Maker).visible);
@@ -251,7 +251,7 @@ TEST_F(MakerList, StaysVisibleOnceOpened) {
 }
 
 TEST_F(MakerList, ProgramDirWithTrailingSlash) {
-    Session t{m_dir.path().string() + "/"};
+    Session t{dir.path().string() + "/"};
     writeList(kAlphaLine);
     t.state.Header[kMakerCode] = '0';
     t.state.Header[kMakerCode + 1] = '1';
@@ -266,7 +266,7 @@ TEST_F(MakerList, StoredBuffersAndWorkBoxes) {
     runStep(s, Step::CheckMakerCode);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.state.Maker_Name.data())), kAlphaSjis);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.state.Maker_Name2.data())), "Alpha");
-    EXPECT_EQ(s.model.text(Field::Edit6), m_dir.path().string());
+    EXPECT_EQ(s.model.text(Field::Edit6), dir.path().string());
     EXPECT_EQ(s.model.text(Field::Edit1), "01");
     EXPECT_EQ(s.model.text(Field::Edit2), "01");
 }
@@ -334,7 +334,7 @@ TEST_F(MakerList, BinaryListsEndWithDisplayableText) {
             bytes += static_cast<char>(x >> 24);
         }
         // Matching starts give the name readers something to chew on.
-        if (round % 2 == 1) bytes = "01" + bytes;
+        if (round % 2 == 1) bytes.insert(0, "01");
         writeList(bytes);
         setCode("01");
         setLanguage(round % 4 < 2 ? kEn : kJa);
@@ -405,7 +405,7 @@ TEST_F(MakerList, SwitchWithoutListShowsTheStoredJapaneseName) {
     setCode("01");
     s.state.Run_Started = true;
     runStep(s, Step::CheckMakerCode);
-    std::filesystem::remove(m_dir.path() / "Dorclic.txt");
+    std::filesystem::remove(dir.path() / "Dorclic.txt");
     s.switchLanguage();
     EXPECT_EQ(shown(), "アルファ");
     s.switchLanguage();

@@ -61,9 +61,11 @@ inline Child runChild(const std::vector<std::string>& argv, const std::vector<st
         // Nothing but 0, 1 and 2 may reach the program: a stray descriptor could hide a closed stdout.
         for (int d = 3; d < 256; ++d) close(d);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         std::vector<char*> envp;
+        envp.reserve(env.size() + 1);
         for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
         execve(args[0], args.data(), envp.data());

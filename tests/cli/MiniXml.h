@@ -120,9 +120,9 @@ private:
                 return std::nullopt;
             }
             const std::string ref = m_s.substr(m_i + 1, semi - m_i - 1);
-            static const std::map<std::string, char> named{
+            static const std::map<std::string, char> kNamed{
                 {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-            if (const auto it = named.find(ref); it != named.end()) {
+            if (const auto it = kNamed.find(ref); it != kNamed.end()) {
                 out += it->second;
             } else if (ref.size() > 1 && ref[0] == '#') {
                 const bool hex = ref[1] == 'x';

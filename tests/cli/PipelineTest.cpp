@@ -62,7 +62,7 @@ struct Hostile {
 // Each payload tries to forge a line, move the cursor or reorder the text; "FORGED" marks what a
 // forged line would start with.
 const std::vector<Hostile>& hostiles() {
-    static const std::vector<Hostile> rows{
+    static const std::vector<Hostile> kRows{
         {"ESC", "A\x1b[2J\x1b]0;T", "\\x1B"},
         {"BEL", "A\aB", "\\x07"},
         {"CR", "A\rFORGED", "\\r"},
@@ -74,7 +74,7 @@ const std::vector<Hostile>& hostiles() {
         {"LRI", "A\xe2\x81\xa6" "DEF", "\\u2066"},
         {"invalid UTF-8", "A\xff\xfe\xc3", "\xEF\xBF\xBD"},
     };
-    return rows;
+    return kRows;
 }
 
 // Code points a terminal acts on: C0 but the line feed, DEL, C1, the bidi overrides and isolates.

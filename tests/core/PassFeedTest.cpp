@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RangeRow{"ChunkLargerThanTheFile", 5000, 0, kToFileEnd, kPassChunkSize},
                     RangeRow{"RangeStartingPastTheEnd", 5000, 6000, 9000, 512},
                     RangeRow{"EmptyFile", 0, 0, kToFileEnd, 4096},
-                    RangeRow{"FileOfExactlyTwoChunks", 2 * 4096, 0, kToFileEnd, 4096},
+                    RangeRow{"FileOfExactlyTwoChunks", 2 * std::size_t{4096}, 0, kToFileEnd, 4096},
                     RangeRow{"ChunksOfOneByte", 3000, 0, kToFileEnd, 1}),
     [](const auto& param) { return std::string(param.param.fault); });
 

@@ -30,8 +30,8 @@ inline std::array<std::uint16_t, 256> ccittByteTable() {
 }
 
 inline std::uint16_t ccittUpdate(std::uint16_t crc, std::uint8_t b) {
-    static const std::array<std::uint16_t, 256> table = ccittByteTable();
-    return static_cast<std::uint16_t>(((crc << 8) & 0xFFFF) ^ table[((crc >> 8) ^ b) & 0xFFu]);
+    static const std::array<std::uint16_t, 256> kTable = ccittByteTable();
+    return static_cast<std::uint16_t>(((crc << 8) & 0xFFFF) ^ kTable[((crc >> 8) ^ b) & 0xFFu]);
 }
 
 // Hands over a byte stream in swapped pairs, getting bytes one at a time like a C stream with an

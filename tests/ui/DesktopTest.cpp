@@ -168,6 +168,7 @@ private slots:
     void recentFilesKeepTheLastEightOpened() {
         TestDir dir;
         std::vector<std::string> images;
+        images.reserve(10);
         for (int i = 0; i < 10; ++i) images.push_back(dir.writeSample(QStringLiteral("Q%1AAJ00.SRL").arg(i)));
         TForm1 form(dir.dir(), {}, dir.dir());
         form.show();

@@ -48,7 +48,7 @@ class ReportTest : public QObject {
     // Builds the scene's window over a faulty image; returns the image's path.
     std::string prepare(const Scene& scene, const TestDir& dir, std::unique_ptr<TForm1>& form) {
         // Not a submission name, and a wrong device code: findings of both kinds to report.
-        const std::string image = dir.writeSample(QStringLiteral("image.bin"), [](std::vector<std::uint8_t>& b) {
+        std::string image = dir.writeSample(QStringLiteral("image.bin"), [](std::vector<std::uint8_t>& b) {
             b[0x013] = 0x01;
         });
         form = std::make_unique<TForm1>(dir.dir(), scene.dropAfterShowing ? std::vector<std::string>{}

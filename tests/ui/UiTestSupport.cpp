@@ -55,7 +55,7 @@ std::string TestDir::file(const QString& name) const { return filePath(m_dir.fil
 
 std::string TestDir::writeSample(const QString& name,
                                  const std::function<void(std::vector<std::uint8_t>&)>& edit) const {
-    const std::string path = file(name);
+    std::string path = file(name);
     std::vector<std::uint8_t> image = buildSampleImage(sampleOptionsForName(name.toStdString()));
     if (edit) edit(image);
     writeImage(path, image);
@@ -63,7 +63,7 @@ std::string TestDir::writeSample(const QString& name,
 }
 
 std::string TestDir::writeBytes(const QString& name, const std::vector<std::uint8_t>& bytes) const {
-    const std::string path = file(name);
+    std::string path = file(name);
     writeImage(path, bytes);
     return path;
 }
@@ -128,7 +128,7 @@ QString windowDifference(const TForm1& form) {
     if (sdk->topLevelItemCount() != static_cast<int>(model.sdkRows.size())) return QStringLiteral("SDK row count");
     for (std::size_t i = 0; i < model.sdkRows.size(); ++i) {
         const SdkRow& row = model.sdkRows[i];
-        const QString d = rowDifference(sdk->topLevelItem(static_cast<int>(i)), {qtText(row.caption)}, sdkRowColour(row));
+        QString d = rowDifference(sdk->topLevelItem(static_cast<int>(i)), {qtText(row.caption)}, sdkRowColour(row));
         if (!d.isEmpty()) return d;
     }
     const auto* middleware = form.findChild<QTreeWidget*>(QStringLiteral("Middleware_ListView"));
@@ -136,8 +136,8 @@ QString windowDifference(const TForm1& form) {
         return QStringLiteral("middleware row count");
     for (std::size_t i = 0; i < model.middlewareRows.size(); ++i) {
         const MiddlewareRow& row = model.middlewareRows[i];
-        const QString d = rowDifference(middleware->topLevelItem(static_cast<int>(i)),
-                                        {qtText(row.development), qtText(row.module)}, middlewareRowColour(row));
+        QString d = rowDifference(middleware->topLevelItem(static_cast<int>(i)),
+                                  {qtText(row.development), qtText(row.module)}, middlewareRowColour(row));
         if (!d.isEmpty()) return d;
     }
     if (form.windowTitle() != qtText(model.caption))

@@ -24,9 +24,11 @@ set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_CONTACT "${CPACK_PACKAGE_CONTACT}")
 
-# The window: its Start menu entry, its icon in the list of installed programs, and *.SRL opens in it.
+# The window (win/ installs it to bin): its Start menu entry, its icon in the list of installed
+# programs, and *.SRL opens in it. The installer and the uninstaller wear the window's icon.
 if(TARGET parvex)
-  install(TARGETS parvex RUNTIME DESTINATION bin)
+  set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/win/parvex.ico")
+  set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/win/parvex.ico")
   set(CPACK_PACKAGE_EXECUTABLES parvex "PARVEX")
   set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\parvex.exe")
   # *.SRL opens in the window. The class keys go under SHCTX\Software\Classes (HKCR is the merged view

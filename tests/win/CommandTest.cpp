@@ -255,6 +255,27 @@ TEST(Work, TheCrcButtonFillsTheFileCrcAndRendersWhenDone) {
     EXPECT_TRUE(IsWindowEnabled(window->controlWindow(Control::CRCBtn)));
 }
 
+TEST(Reload, CtrlRChecksTheCurrentFileAgain) {
+    TempDir programDir;
+    const std::string image = programDir.write("QPVXJ00.SRL", buildSampleImage(sampleOptionsForName("QPVXJ00.SRL")));
+    auto window = openWindow(programDir);
+    press(*window, {VK_CONTROL}, 'R');
+    EXPECT_FALSE(window->busy()) << "nothing to check again yet";
+    dropFiles(*window, {image});
+    window->waitForWork();
+    const std::string clean = textOfWindow(window->controlWindow(Control::MComboBox));
+    std::vector<std::uint8_t> changed = buildSampleImage(sampleOptionsForName("QPVXJ00.SRL"));
+    changed[0] = 'a';
+    programDir.write("QPVXJ00.SRL", changed);
+    ASSERT_TRUE(press(*window, {VK_CONTROL}, 'R'));
+    window->waitForWork();
+    Session want(utf8FromPath(programDir.path()));
+    want.switchLanguage();
+    want.load(image);
+    EXPECT_NE(textOfWindow(window->controlWindow(Control::MComboBox)), clean);
+    EXPECT_EQ(textOfWindow(window->controlWindow(Control::MComboBox)), shown(want.model.messages.text));
+}
+
 TEST(Typing, AnEditableBoxWritesItsTextIntoTheModel) {
     TempDir programDir;
     auto window = openWindow(programDir);

@@ -267,6 +267,22 @@ TEST(ControlTable, GroupBoxesAtTheirPlaces) {
     GetClientRect(window->hwnd(), &client);
     EXPECT_EQ(client.right, kClientWidth);
     EXPECT_EQ(client.bottom, kClientHeight);
+    // The whole frame lies in the monitor's work area, even where the designed place would not fit.
+    RECT frame{};
+    GetWindowRect(window->hwnd(), &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window->hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    if (work.right - work.left >= frame.right - frame.left && work.bottom - work.top >= frame.bottom - frame.top) {
+        EXPECT_GE(frame.left, work.left);
+        EXPECT_GE(frame.top, work.top);
+        EXPECT_LE(frame.right, work.right);
+        EXPECT_LE(frame.bottom, work.bottom);
+    } else {
+        EXPECT_EQ(frame.left, work.left);
+        EXPECT_EQ(frame.top, work.top);
+    }
 }
 
 }  // namespace

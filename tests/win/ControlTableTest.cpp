@@ -110,6 +110,14 @@ void checkMessageList(MainWindow& window, HWND combo, const WindowModel& want) {
     info.cbSize = sizeof info;
     GetComboBoxInfo(combo, &info);
     EXPECT_EQ(paintedColour(window.hwnd(), info.hwndItem, WM_CTLCOLOREDIT), expectedColour(want.messages.colour));
+    // The edit line shows the list's hint; a line of the drop-down shows itself whole.
+    EXPECT_EQ(hintOf(window, info.hwndItem), shown(want.control(Control::MComboBox).hint));
+    if (!want.messages.lines.empty()) {
+        POINT firstLine{2, 2};
+        ClientToScreen(info.hwndList, &firstLine);
+        SetCursorPos(firstLine.x, firstLine.y);
+        EXPECT_EQ(hintOf(window, info.hwndList), shown(want.messages.lines.front().text));
+    }
     // The drop-down is at least as wide as the longest line.
     HDC dc = GetDC(combo);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));

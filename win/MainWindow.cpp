@@ -25,7 +25,8 @@ namespace {
 
 constexpr UINT kWorkEndedMessage = WM_APP + 1;
 constexpr UINT_PTR kProgressTimer = 1;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: group boxes draw only their frame, the window paints what lies inside them.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_ACCEPTFILES;
 constexpr int kListRowsShown = 12;  // how many message lines the drop-down shows before it scrolls
 
@@ -37,7 +38,7 @@ struct Creation {
 
 // How each look of the design table is made natively.
 Creation creationOf(Look look) {
-    constexpr DWORD label = SS_LEFT | SS_NOTIFY | SS_ENDELLIPSIS;
+    constexpr DWORD label = SS_LEFTNOWORDWRAP | SS_NOTIFY;
     switch (look) {
         case Look::BoxReadOnly: return {WC_EDITW, ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case Look::BoxEditable: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
@@ -407,7 +408,9 @@ void MainWindow::renderBinding(Binding& b) {
         if (isBox(b.design->look)) SendMessageW(b.hwnd, EM_SETSEL, 0, 0);
         fitLabel(b);
     }
-    if (static_cast<bool>(IsWindowVisible(b.hwnd)) != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+    // The control's own flag: IsWindowVisible is false for all of them while the window is hidden.
+    const bool shown = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
     InvalidateRect(b.hwnd, nullptr, TRUE);
 }
 
@@ -418,26 +421,31 @@ void MainWindow::renderMessages() {
     if (lines != m_messageLines) {
         m_messageLines = std::move(lines);
         SendMessageW(m_messageList, CB_RESETCONTENT, 0, 0);
-        HDC dc = GetDC(m_messageList);
-        HGDIOBJ old = SelectObject(dc, m_fonts.normal);
-        int longest = 0;
-        for (const std::wstring& line : m_messageLines) {
+        for (const std::wstring& line : m_messageLines)
             SendMessageW(m_messageList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-            SIZE extent{};
-            GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
-            longest = std::max(longest, static_cast<int>(extent.cx));
-        }
-        SelectObject(dc, old);
-        ReleaseDC(m_messageList, dc);
-        // Every line shown whole: the line, its margins and a scroll bar, should the list be long.
-        const int needed = longest + scaleToDpi(8, m_dpi) + GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(m_dpi));
-        RECT closed{};
-        GetWindowRect(m_messageList, &closed);
-        SendMessageW(m_messageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max<int>(closed.right - closed.left, needed)), 0);
+        fitDropDown();
     }
     SetWindowTextW(m_messageList, displayText(list.text).c_str());
     m_messageColour = nativeColour(list.colour);
     InvalidateRect(m_messageList, nullptr, TRUE);
+}
+
+void MainWindow::fitDropDown() {
+    HDC dc = GetDC(m_messageList);
+    HGDIOBJ old = SelectObject(dc, m_fonts.normal);
+    int longest = 0;
+    for (const std::wstring& line : m_messageLines) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+        longest = std::max(longest, static_cast<int>(extent.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(m_messageList, dc);
+    // Every line shown whole: the line, its margins and a scroll bar, should the list be long.
+    const int needed = longest + scaleToDpi(8, m_dpi) + GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(m_dpi));
+    RECT closed{};
+    GetWindowRect(m_messageList, &closed);
+    SendMessageW(m_messageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max<int>(closed.right - closed.left, needed)), 0);
 }
 
 void MainWindow::renderLists() {
@@ -631,6 +639,7 @@ void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     applyFonts();
     setPictures();
     placeControls();
+    fitDropDown();
     SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -101,6 +101,7 @@ private:
     void renderBinding(Binding& b);
     void renderMessages();
     void renderLists();
+    void fitDropDown();
     void fitLabel(const Binding& b);
 
     void onCommand(int id, int code, HWND from);

@@ -37,8 +37,8 @@ constexpr int kClientWidth = 326, kClientHeight = 153;
 void onInit(HWND dialog, AboutState& s) {
     SetWindowTextW(dialog, s.caption.c_str());
     RECT frame{0, 0, scaleToDpi(kClientWidth, s.dpi), scaleToDpi(kClientHeight, s.dpi)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)), static_cast<UINT>(s.dpi));
     RECT owner{};
     GetWindowRect(GetParent(dialog) ? GetParent(dialog) : GetDesktopWindow(), &owner);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;

@@ -1,6 +1,11 @@
 // The window's toolkit-free pieces: the pictures, the dpi arithmetic and the clipboard's line ends.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
 #include "layout/DesignPlace.h"
 #include "win/Pictures.h"
 #include "win/WinText.h"
@@ -68,6 +73,33 @@ TEST(Clipboard, LineFeedsBecomeCrLfOnce) {
     EXPECT_EQ(withCrLf(L"a\nb\r\nc\n"), L"a\r\nb\r\nc\r\n");
     EXPECT_EQ(withCrLf(L"\n"), L"\r\n");
     EXPECT_EQ(displayText("ok\xff"), L"ok\uFFFD");
+}
+
+}  // namespace
+}  // namespace parvex::test
+
+namespace parvex::test {
+namespace {
+
+// The manifest the window's programs carry is in effect: Common Controls 6, per-monitor dpi (v2)
+// and UTF-8 as the process's ANSI code page.
+TEST(Resources, TheManifestIsInEffect) {
+    // The comctl32 the window's own import was bound to (another may be loaded beside it).
+    HMODULE controls = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&InitCommonControlsEx)), &controls);
+    ASSERT_NE(controls, nullptr);
+    // With Common Controls 6 a button is comctl32's own, not user32's.
+    HWND button = CreateWindowExW(0, L"Button", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HMODULE buttonModule = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &buttonModule);
+    DestroyWindow(button);
+    EXPECT_EQ(buttonModule, controls);
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()), DPI_AWARENESS_PER_MONITOR_AWARE);
+    EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    EXPECT_NE(icon, nullptr);
 }
 
 }  // namespace

@@ -160,6 +160,20 @@ TEST(Startup, RelativeJapaneseArgumentIsFoundInTheStartFolderAndShownInJapanese)
     EXPECT_EQ(textOfWindow(window.controlWindow(Control::MComboBox)), shown(want.model.messages.text));
 }
 
+TEST(Drop, APathLongerThan260CharactersIsTakenWhole) {
+    TempDir programDir;
+    std::string folder;
+    for (char c : {'a', 'b', 'c', 'd'}) folder += std::string(70, c) + "/";
+    std::filesystem::create_directories(pathFromUtf8(programDir.file(folder)));
+    const std::string image = programDir.write(folder + "日本語の提出イメージ.SRL", buildSampleImage());
+    ASSERT_GT(wideFromUtf8(image).size(), 300u);
+    auto window = openWindow(programDir);
+    dropFiles(*window, {image});
+    window->waitForWork();
+    EXPECT_FALSE(window->session().lastOpenFailed);
+    EXPECT_EQ(textOfWindow(window->boxWindow(Field::File_Name)), "日本語の提出イメージ.SRL");
+}
+
 TEST(RecentFiles, OpenedFilesAreKeptLatestFirstAndFailuresAreNot) {
     TempDir programDir;
     {

@@ -55,7 +55,7 @@ struct ControlDesign {
     Tint tint;
     std::optional<Field> field;
     std::optional<Control> control;
-    const char* picture;  // the name of one of the window's pictures (ui/images/NAME.xpm)
+    const char* picture;  // the name of one of the window's pictures (layout/images/NAME.xpm)
     Place place;
 };
 

@@ -481,7 +481,7 @@ void MainWindow::renderLists() {
     m_middlewareColours.clear();
     for (const MiddlewareRow& row : model.middlewareRows) {
         rows.push_back({displayText(row.development), displayText(row.module)});
-        m_middlewareColours.push_back(native(middlewareRowColour(model, row)));
+        m_middlewareColours.push_back(native(middlewareRowColour(row)));
     }
     fill(m_middlewareList, rows);
 }

@@ -235,7 +235,7 @@ TEST_P(ControlTable, EveryControlShowsTheModel) {
                     std::vector<std::optional<Colour>> colours;
                     for (const MiddlewareRow& r : model.middlewareRows) {
                         rows.push_back({r.development, r.module});
-                        colours.push_back(middlewareRowColour(model, r));
+                        colours.push_back(middlewareRowColour(r));
                     }
                     checkList(*window, hwnd, texts, rows, colours);
                 }

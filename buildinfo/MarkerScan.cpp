@@ -96,7 +96,6 @@ private:
     MarkerScanResult m_result;
 };
 
-
 void MiddlewareScan::add(std::string vendor, std::string module) {
     MiddlewareRow row{vendor, moduleNameText(module)};
     row.nonFinal = vendor == kNonFinalVendor && module == kNonFinalModule;

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "buildinfo/MarkerSearch.h"
-#include "core/ImageFile.h"
 #include "core/CheckState.h"
+#include "core/ImageFile.h"
 #include "core/PassFeed.h"
 #include "core/WindowModel.h"
 
@@ -32,8 +32,8 @@ inline constexpr std::uint64_t kMarkerWindowOverlap = 256;
 // What the middleware scan leaves in the window.
 struct MiddlewareScan {
     std::vector<MiddlewareRow> rows;
-    std::optional<std::string> lastVendor;  // Edit12
-    std::optional<std::string> lastModule;  // Edit10
+    std::optional<std::string> lastVendor;   // Edit12
+    std::optional<std::string> lastModule;   // Edit10
     std::optional<std::string> nonFinalRow;  // Edit13; Final_Build becomes 0
 
     // One marker, in file order: its row (unless hidden), the working texts, the non-final flag.

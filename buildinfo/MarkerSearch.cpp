@@ -33,14 +33,15 @@ void confirmAt(const std::uint8_t* data, std::size_t size, std::size_t at, Marke
 
 // Eight indices at a time in a plain word, then one at a time: the path for processors without
 // wide registers, and the tail of the others. Words that hold neither first byte are passed whole.
-std::size_t findPortable(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to,
-                         MarkerHit* out, std::size_t cap, std::size_t& count) {
+std::size_t findPortable(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to, MarkerHit* out,
+                         std::size_t cap, std::size_t& count) {
     constexpr std::size_t kWord = sizeof(std::uint64_t);
     std::size_t at = from;
     for (; to - at >= kWord && count + kStepHits <= cap; at += kWord) {
         std::uint64_t word;
         std::memcpy(&word, data + at, kWord);
-        if ((zeroBytes(word ^ (kSdkMagic[0] * kEachByte)) | zeroBytes(word ^ (kMiddlewareOpening[0] * kEachByte))) == 0)
+        if ((zeroBytes(word ^ (kSdkMagic[0] * kEachByte)) | zeroBytes(word ^ (kMiddlewareOpening[0] * kEachByte))) ==
+            0)
             continue;
         for (std::size_t k = 0; k < kWord; ++k) confirmAt(data, size, at + k, out, count);
     }

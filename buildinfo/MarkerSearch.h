@@ -52,8 +52,8 @@ bool avx2Supported();
 bool avx512Supported();
 std::size_t findAvx2(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to, MarkerHit* out,
                      std::size_t cap, std::size_t& count);
-std::size_t findAvx512(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to,
-                       MarkerHit* out, std::size_t cap, std::size_t& count);
+std::size_t findAvx512(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to, MarkerHit* out,
+                       std::size_t cap, std::size_t& count);
 
 // Checks the candidate bits of one step (bit b for index base + b) and stores the whole markers.
 inline void confirmCandidates(const std::uint8_t* data, std::size_t base, std::uint64_t bits, MarkerHit* out,

@@ -38,9 +38,7 @@ PARVEX_TARGET_AVX2 inline __m256i candidates32(const std::uint8_t* p, __m256i en
 
 bool avx2Supported() { return cpuFeatures().avx2 && cpuFeatures().bmi; }
 
-bool avx512Supported() {
-    return avx2Supported() && cpuFeatures().avx512f && cpuFeatures().avx512bw;
-}
+bool avx512Supported() { return avx2Supported() && cpuFeatures().avx512f && cpuFeatures().avx512bw; }
 
 PARVEX_TARGET_AVX2 std::size_t findAvx2(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t to,
                                         MarkerHit* out, std::size_t cap, std::size_t& count) {

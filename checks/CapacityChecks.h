@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-#include "core/PassFeed.h"
 #include "core/CheckState.h"
+#include "core/PassFeed.h"
 #include "core/WindowModel.h"
 
 namespace parvex {

@@ -15,11 +15,21 @@ struct Capacity {
 
 // Code c stands for 1 Mbit << c; 32 Gbit (2^32 bytes) needs all 64 bits.
 constexpr std::array<Capacity, 16> kCapacities = {{
-    {"1Mbit", 131072ull << 0},   {"2Mbit", 131072ull << 1},   {"4Mbit", 131072ull << 2},
-    {"8Mbit", 131072ull << 3},   {"16Mbit", 131072ull << 4},  {"32Mbit", 131072ull << 5},
-    {"64Mbit", 131072ull << 6},  {"128Mbit", 131072ull << 7}, {"256Mbit", 131072ull << 8},
-    {"512Mbit", 131072ull << 9}, {"1Gbit", 131072ull << 10},  {"2Gbit", 131072ull << 11},
-    {"4Gbit", 131072ull << 12},  {"8Gbit", 131072ull << 13},  {"16Gbit", 131072ull << 14},
+    {"1Mbit", 131072ull << 0},
+    {"2Mbit", 131072ull << 1},
+    {"4Mbit", 131072ull << 2},
+    {"8Mbit", 131072ull << 3},
+    {"16Mbit", 131072ull << 4},
+    {"32Mbit", 131072ull << 5},
+    {"64Mbit", 131072ull << 6},
+    {"128Mbit", 131072ull << 7},
+    {"256Mbit", 131072ull << 8},
+    {"512Mbit", 131072ull << 9},
+    {"1Gbit", 131072ull << 10},
+    {"2Gbit", 131072ull << 11},
+    {"4Gbit", 131072ull << 12},
+    {"8Gbit", 131072ull << 13},
+    {"16Gbit", 131072ull << 14},
     {"32Gbit", 131072ull << 15},
 }};
 

@@ -83,7 +83,8 @@ void lookUpMaker(const CheckState& state, MakerBuffers& names, WindowModel& m, c
         m.setText(Field::Edit1, bufferText(state.Maker_Chars));
         m.setText(Field::Edit2, bufferText(code));
         // At the end of the file no code was read, and nothing matches it.
-        if (got > 0 && codeValue(state.Maker_Chars) == codeValue(code)) return readMatchingLine(names, m, reader, list);
+        if (got > 0 && codeValue(state.Maker_Chars) == codeValue(code))
+            return readMatchingLine(names, m, reader, list);
 
         const std::size_t skipped = reader.getLine(names.line.data(), kSkippedLineMax);
         names.line[skipped] = 0;

@@ -23,9 +23,7 @@ bool inRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) { return b >= 
 bool isLower(std::uint8_t b) { return inRange(b, 'a', 'z'); }
 
 // A name byte of 80H or above never equals a header byte, whatever the header holds.
-bool nameMatches(std::uint8_t nameByte, std::uint8_t headerByte) {
-    return nameByte < 0x80 && nameByte == headerByte;
-}
+bool nameMatches(std::uint8_t nameByte, std::uint8_t headerByte) { return nameByte < 0x80 && nameByte == headerByte; }
 
 std::string oneChar(std::uint8_t b) { return b == 0 ? std::string() : std::string(1, static_cast<char>(b)); }
 
@@ -51,8 +49,8 @@ std::uint8_t CheckFileName(const std::string& fileName, const CheckState& st, Wi
                        c[7] == '.' && c[8] == 'S' && c[9] == 'R' && c[10] == 'L' && c[11] == 0;
     if (valid) return c[5];
 
-    const bool lowerCase = std::any_of(c.begin(), c.begin() + 5, isLower) || c[8] == 's' || c[9] == 'r' ||
-                           c[10] == 'l';
+    const bool lowerCase =
+        std::any_of(c.begin(), c.begin() + 5, isLower) || c[8] == 's' || c[9] == 'r' || c[10] == 'l';
     addFinding(m, lowerCase ? Msg::FileNameCaps : Msg::FileNameFormat, {Field::File_Name});
     return c[5];
 }

@@ -40,8 +40,7 @@ void CheckReleaseVersion(const CheckState& st, WindowModel& m) {
         m.setText(Field::Remaster_ASCII, "");
         addFinding(m, Msg::ReleaseVersionBad, {Field::Remaster_Ver, Field::Version, Field::Mask_Rom_Ver});
     }
-    if (expected != st.Release_Char)
-        addFinding(m, Msg::ReleaseVersionMismatch, {Field::Remaster_Ver});
+    if (expected != st.Release_Char) addFinding(m, Msg::ReleaseVersionMismatch, {Field::Remaster_Ver});
 }
 
 }  // namespace parvex

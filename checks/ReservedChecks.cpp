@@ -50,8 +50,7 @@ std::optional<Msg> regionFault(std::uint8_t lastCodeChar, std::uint8_t region) {
 void CheckReservedAndRegionFlags(const CheckState& st, WindowModel& m) {
     m.setText(Field::R_Area1, textOf(m, Msg::VerdictOk));
     if (!allZero(st, kReservedArea1, kReservedArea1Last)) flagArea1(m, Msg::Reserved015);
-    if (const auto fault = regionFault(st.u8(kGameCodeLast), st.u8(kRegionFlags)))
-        flagArea1(m, *fault);
+    if (const auto fault = regionFault(st.u8(kGameCodeLast), st.u8(kRegionFlags))) flagArea1(m, *fault);
 }
 
 // The ROM speed type byte 0x01F must be left at 00h.
@@ -62,8 +61,7 @@ void CheckRomSpeedType(const CheckState& st, WindowModel& m) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(speed));
     m.setText(Field::R_Area2, text);
-    addFinding(m, speed == kSpeedTypeUnset ? Msg::SpeedTypeNotSet : Msg::SpeedTypeUnexpected,
-               {Field::R_Area2});
+    addFinding(m, speed == kSpeedTypeUnset ? Msg::SpeedTypeNotSet : Msg::SpeedTypeUnexpected, {Field::R_Area2});
 }
 
 // A reserved header range [first, last] must be all zero.

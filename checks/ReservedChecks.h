@@ -3,8 +3,8 @@
 // Reserved areas, region flags and the speed byte.
 
 #include <cstddef>
-#include "core/Findings.h"
 #include "core/CheckState.h"
+#include "core/Findings.h"
 #include "core/WindowModel.h"
 
 namespace parvex {

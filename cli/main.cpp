@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -19,13 +20,13 @@
 #include "core/FileWrite.h"
 #include "core/ImageFile.h"
 #include "core/SideFiles.h"
+#include "core/Utf8Path.h"
 #include "core/Version.h"
 #include "integrity/CcittCrc.h"
 #include "report/JUnitReport.h"
 #include "report/Report.h"
 #include "report/SafeText.h"
 #include "run/Session.h"
-#include "core/Utf8Path.h"
 
 namespace {
 
@@ -182,8 +183,8 @@ int finishOutput(ReportOutput& out, int status) {
 int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, ReportOutput& out) {
     // --side-dir stands where the program's directory would (the hidden Edit6 shows it, as ever).
     const std::string programDir = opts.sideDirGiven ? opts.sideDir : parvex::programDirectory();
-    parvex::Session session(programDir, opts.sideDirGiven ? std::vector<std::string>{opts.sideDir}
-                                                          : parvex::sideFileDirs(programDir));
+    parvex::Session session(
+        programDir, opts.sideDirGiven ? std::vector<std::string>{opts.sideDir} : parvex::sideFileDirs(programDir));
     session.fileCrcInRun = opts.crc;
     startIn(session, opts.lang);
     const bool colour = wantColour(opts);
@@ -233,9 +234,7 @@ int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, Repo
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int checkerMain(int argc, char** argv) {
     parvex::CommandLine commandLine(argc, argv);
     const bool stdoutClosed = parvex::cli::guardStandardStreams();
     parvex::cli::ignoreBrokenPipe();
@@ -257,4 +256,19 @@ int main(int argc, char** argv) {
         junit = std::get<ReportTarget>(target);
     }
     return checkAll(opts, junit, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing is expected to throw here; should memory or a thread fail, the user still gets a line
+    // and a status that does not read as success, instead of an abort.
+    try {
+        return checkerMain(argc, argv);
+    } catch (const std::exception& e) {
+        printError(std::string("internal error: ") + e.what());
+    } catch (...) {
+        printError("internal error");
+    }
+    return kWriteFailed;
 }

@@ -32,8 +32,8 @@ CpuFeatures detect() {
     f.pclmul = bit(ecx, 1);
     const bool osSavesState = bit(ecx, 27);  // OSXSAVE
     const unsigned long long xcr0 = osSavesState ? enabledStateMask() : 0;
-    const bool ymm = bit(ecx, 28) && (xcr0 & 0x6) == 0x6;           // AVX, with SSE and AVX state saved
-    const bool zmm = ymm && (xcr0 & 0xE0) == 0xE0;                   // opmask and both ZMM halves
+    const bool ymm = bit(ecx, 28) && (xcr0 & 0x6) == 0x6;  // AVX, with SSE and AVX state saved
+    const bool zmm = ymm && (xcr0 & 0xE0) == 0xE0;         // opmask and both ZMM halves
     if (maxLeaf < 7) return f;
     __cpuid_count(7, 0, eax, ebx, ecx, edx);
     f.bmi = bit(ebx, 3);

@@ -2,12 +2,12 @@
 // renameat2 with RENAME_NOREPLACE when an existing file must not be replaced.
 #include "core/FileWrite.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <random>
 
 namespace parvex {
 namespace {
@@ -69,7 +69,9 @@ PathFacts inspectPath(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
     PathFacts facts;
-    facts.kind = S_ISREG(st.st_mode) ? PathKind::Regular : S_ISDIR(st.st_mode) ? PathKind::Directory : PathKind::Other;
+    facts.kind = S_ISREG(st.st_mode)   ? PathKind::Regular
+                 : S_ISDIR(st.st_mode) ? PathKind::Directory
+                                       : PathKind::Other;
     facts.identity = identityOf(st);
     facts.size = static_cast<std::uint64_t>(st.st_size);
     return facts;
@@ -129,9 +131,11 @@ WholeWrite writeWholeFile(const std::string& path, std::string_view content, boo
         int error = writeAndClose(fd, content);
         std::string problem = error ? "cannot write " + path + ": " + reason(error) : "";
         if (error == 0) {
-            error = replace ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno) : renameNoReplace(temp, target);
+            error =
+                replace ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno) : renameNoReplace(temp, target);
             result.existed = error == EEXIST && !replace;
-            problem = result.existed ? path + " exists" : "cannot rename into place at " + path + ": " + reason(error);
+            problem =
+                result.existed ? path + " exists" : "cannot rename into place at " + path + ": " + reason(error);
         }
         if (error == 0) {
             result.written = true;

@@ -13,7 +13,9 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring nameOf(const std::string& path) { return path.empty() ? std::wstring() : longPathForm(wideFromUtf8(path)); }
+std::wstring nameOf(const std::string& path) {
+    return path.empty() ? std::wstring() : longPathForm(wideFromUtf8(path));
+}
 
 FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
@@ -56,13 +58,13 @@ std::wstring finalPathOf(void* handle) {
 
 std::string systemMessage(unsigned long code) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string message = n && text ? utf8FromWide(std::wstring_view(text, n)) : std::string();
     if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.'))
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message.empty() ? "error " + std::to_string(code) : message;
 }
@@ -151,7 +153,8 @@ WholeWrite writeWholeFile(const std::string& path, std::string_view content, boo
         if (error == 0 && !MoveFileExW(temp.c_str(), target.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
             error = GetLastError();
             result.existed = !replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
-            problem = result.existed ? path + " exists" : "cannot rename into place at " + path + ": " + systemMessage(error);
+            problem = result.existed ? path + " exists"
+                                     : "cannot rename into place at " + path + ": " + systemMessage(error);
         }
         if (error == 0) {
             result.written = true;

@@ -24,9 +24,7 @@ const MessageInfo& info(Msg m) { return kMessages[static_cast<std::size_t>(m)]; 
 
 Severity severityOf(Msg m) { return info(m).severity; }
 
-const char* firstCopy(Msg m, Language lang) {
-    return lang == Language::English ? info(m).en : info(m).ja;
-}
+const char* firstCopy(Msg m, Language lang) { return lang == Language::English ? info(m).en : info(m).ja; }
 
 const char* secondCopy(Msg m, Language lang) {
     const MessageInfo& i = info(m);

@@ -13,10 +13,12 @@ enum class Msg {
 #include "core/Messages.def"
 };
 
-inline constexpr std::size_t kMessageCount = 0
-#define PARVEX_MESSAGE(id, ...) +1
+inline constexpr std::size_t kMessageCount =
+    std::initializer_list<Msg>{
+#define PARVEX_MESSAGE(id, ...) Msg::id,
 #include "core/Messages.def"
-    ;
+    }
+        .size();
 
 Severity severityOf(Msg m);
 // The copy that becomes the list's edit line, or a box text, in the given language.

@@ -9,11 +9,11 @@
 namespace parvex {
 namespace {
 
-std::atomic<std::uint64_t> g_bytesRead{0};
+std::atomic<std::uint64_t> bytesRead{0};
 
 }  // namespace
 
-std::uint64_t ImageFile::bytesReadByProcess() { return g_bytesRead.load(std::memory_order_relaxed); }
+std::uint64_t ImageFile::bytesReadByProcess() { return bytesRead.load(std::memory_order_relaxed); }
 
 ImageFile::ImageFile(Handle handle, std::uint64_t size) : m_handle(handle), m_size(size) {}
 
@@ -44,7 +44,7 @@ ImageFile::~ImageFile() {
 
 std::size_t ImageFile::readAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
     const std::size_t got = readRaw(offset, dst, n);
-    g_bytesRead.fetch_add(got, std::memory_order_relaxed);
+    bytesRead.fetch_add(got, std::memory_order_relaxed);
     if (got < n) std::memset(dst + got, 0, n - got);
     return got;
 }
@@ -58,7 +58,7 @@ std::span<const std::uint8_t> ImageFile::load(std::uint64_t offset, std::size_t 
 std::size_t ImageFile::readInto(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
     if (m_progress && m_progress->cancelled.load(std::memory_order_relaxed)) return 0;
     const std::size_t got = readRaw(offset, dst, n);
-    g_bytesRead.fetch_add(got, std::memory_order_relaxed);
+    bytesRead.fetch_add(got, std::memory_order_relaxed);
     if (m_progress) m_progress->bytesRead.fetch_add(got, std::memory_order_relaxed);
     return got;
 }

@@ -1,11 +1,11 @@
 // File access on POSIX systems: pread on a read-only descriptor.
 #include "core/ImageFile.h"
 
-#include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
 
 #include <filesystem>
 #include <system_error>

@@ -76,7 +76,8 @@ std::optional<ImageFile> ImageFile::open(const std::string& path) {
     // "qpvxj00.srl" or "QPVXJ00.SRL." names the same file as a stored "QPVXJ00.SRL".
     const std::wstring stored = finalPathOf(h);
     const std::size_t slash = stored.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && slash + 1 < stored.size()) file.m_storedName = utf8FromWide(stored.substr(slash + 1));
+    if (slash != std::wstring::npos && slash + 1 < stored.size())
+        file.m_storedName = utf8FromWide(stored.substr(slash + 1));
     return file;
 }
 

@@ -25,7 +25,7 @@ inline constexpr std::uint64_t kToFileEnd = std::numeric_limits<std::uint64_t>::
 
 // The pass reads in chunks of this size by default: small enough that a chunk read by one core is
 // still in that core's cache when the consumers work on it.
-inline constexpr std::size_t kPassChunkSize = 256 * 1024;
+inline constexpr std::size_t kPassChunkSize = std::size_t{256} * 1024;
 
 // Threads reading and feeding chunks in turn; at most this many chunks are in hand at once, so the
 // pass reads at most kPassWorkers - 1 chunks beyond the point where no consumer wants more.

@@ -70,16 +70,13 @@ bool hasProperty(Control c, Property p) {
     switch (controlKind(c)) {
         case ControlKind::Button:
         case ControlKind::Label:
-        case ControlKind::Panel:
-            return p == Property::Caption || p == Property::Hint;
+        case ControlKind::Panel: return p == Property::Caption || p == Property::Hint;
         case ControlKind::ComboBox:
-        case ControlKind::ValueBox:
-            return p == Property::Hint;
+        case ControlKind::ValueBox: return p == Property::Hint;
         case ControlKind::ListView:
             return p == Property::Hint || p == Property::Column1 ||
                    (p == Property::Column2 && c == Control::Middleware_ListView);
-        case ControlKind::Dialog:
-            return p == Property::Filter;
+        case ControlKind::Dialog: return p == Property::Filter;
     }
     return false;
 }
@@ -115,9 +112,7 @@ std::string& ControlTexts::operator[](Property p) {
     return caption;
 }
 
-const std::string& ControlTexts::operator[](Property p) const {
-    return const_cast<ControlTexts&>(*this)[p];
-}
+const std::string& ControlTexts::operator[](Property p) const { return const_cast<ControlTexts&>(*this)[p]; }
 
 WindowModel::WindowModel() {
     for (std::size_t i = 0; i < kFieldCount; ++i) {
@@ -132,7 +127,8 @@ WindowModel::WindowModel() {
     }
     // Column headings and the filter have no design text of their own: they start in English.
     for (const LanguageText& t : languageTexts())
-        if (t.property != Property::Caption && t.property != Property::Hint) control(t.control)[t.property] = t.english;
+        if (t.property != Property::Caption && t.property != Property::Hint)
+            control(t.control)[t.property] = t.english;
 }
 
 void WindowModel::resetFieldsForRun() {

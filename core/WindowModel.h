@@ -35,15 +35,19 @@ std::string_view menuCaption(Menu m);
 
 enum class Property { Caption, Hint, Column1, Column2, Filter };
 
-inline constexpr std::size_t kFieldCount = 0
-#define PARVEX_FIELD(name, text, colour, visible, reset) +1
+inline constexpr std::size_t kFieldCount =
+    std::initializer_list<Field>{
+#define PARVEX_FIELD(name, text, colour, visible, reset) Field::name,
 #include "core/Fields.def"
-    ;
+    }
+        .size();
 
-inline constexpr std::size_t kControlCount = 0
-#define PARVEX_CONTROL(name, kind, caption, hint, visible) +1
+inline constexpr std::size_t kControlCount =
+    std::initializer_list<Control>{
+#define PARVEX_CONTROL(name, kind, caption, hint, visible) Control::name,
 #include "core/Controls.def"
-    ;
+    }
+        .size();
 
 // What the start of a check run does to a box.
 enum class RunReset { Keep, Clear, Black, Text };

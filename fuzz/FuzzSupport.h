@@ -78,13 +78,21 @@ inline bool validUtf8(const std::string& text) {
         std::uint8_t high = 0xBF;
         if (b < 0x80) need = 0;
         else if (b >= 0xC2 && b <= 0xDF) need = 1;
-        else if (b == 0xE0) { need = 2; low = 0xA0; }
-        else if (b == 0xED) { need = 2; high = 0x9F; }
-        else if (b >= 0xE1 && b <= 0xEF) need = 2;
-        else if (b == 0xF0) { need = 3; low = 0x90; }
-        else if (b >= 0xF1 && b <= 0xF3) need = 3;
-        else if (b == 0xF4) { need = 3; high = 0x8F; }
-        else return false;
+        else if (b == 0xE0) {
+            need = 2;
+            low = 0xA0;
+        } else if (b == 0xED) {
+            need = 2;
+            high = 0x9F;
+        } else if (b >= 0xE1 && b <= 0xEF) need = 2;
+        else if (b == 0xF0) {
+            need = 3;
+            low = 0x90;
+        } else if (b >= 0xF1 && b <= 0xF3) need = 3;
+        else if (b == 0xF4) {
+            need = 3;
+            high = 0x8F;
+        } else return false;
         if (text.size() - i - 1 < need) return false;
         for (std::size_t k = 1; k <= need; ++k) {
             const std::uint8_t c = at(i + k);

@@ -5,16 +5,16 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "fuzz/FuzzSupport.h"
 #include "report/Report.h"
 #include "run/Session.h"
-#include "fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -33,8 +33,7 @@ void writeMakerList(const std::string& dir) {
     static const std::string kList = "01,\x83\x41\x83\x8B\x83\x74\x83\x40,Alpha Games\r\n"
                                      "8P, ,Sample Maker\r\n"
                                      "ZZ,?,?\r\n";
-    parvex::fuzz::writeFile(dir + "/Dorclic.txt", reinterpret_cast<const std::uint8_t*>(kList.data()),
-                            kList.size());
+    parvex::fuzz::writeFile(dir + "/Dorclic.txt", reinterpret_cast<const std::uint8_t*>(kList.data()), kList.size());
 }
 
 std::vector<std::uint8_t> contentOf(const std::string& path) {

@@ -28,8 +28,9 @@ void put(Bytes& image, std::size_t at, const Bytes& bytes) {
 }
 
 void putLe32(Bytes& image, std::size_t at, std::uint32_t v) {
-    put(image, at, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                    static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)});
+    put(image, at,
+        {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+         static_cast<std::uint8_t>(v >> 24)});
 }
 
 Bytes sdkMarker(std::uint8_t major, std::uint8_t minor, std::uint16_t step) {
@@ -42,18 +43,20 @@ Bytes sdkMarker(std::uint8_t major, std::uint8_t minor, std::uint16_t step) {
     return b;
 }
 
-Bytes prefix(const Bytes& image, std::size_t n) { return {image.begin(), image.begin() + static_cast<std::ptrdiff_t>(n)}; }
+Bytes prefix(const Bytes& image, std::size_t n) {
+    return {image.begin(), image.begin() + static_cast<std::ptrdiff_t>(n)};
+}
 
 // The sample's first 64 KiB with markers on and around the ends of its windows.
 Bytes markedImage(const Bytes& sample) {
     Bytes image = prefix(sample, kSeedImage);
-    put(image, kWindow - 12, sdkMarker(4, 2, 20105));  // its magic begins 8 bytes before the window end
+    put(image, kWindow - 12, sdkMarker(4, 2, 20105));           // its magic begins 8 bytes before the window end
     put(image, 2 * kWindow - 3, text("[SDK+VELTRANE:KELBO]"));  // across a window end
     put(image, 2 * kWindow + 40, text("[SDK+ACME:TORVEN]"));
     put(image, 2 * kWindow + 80, text("[SDK+VELTRANE:Kiro1.2.20000.0830]"));
     put(image, 2 * kWindow + 140, text("[SDK+" + std::string(50, 'V') + ":HLX-DL3.0.30100.B]"));
     put(image, 3 * kWindow - 30, text("[SDK+ACME:" + std::string(70, 'M')));  // module with no "]"
-    put(image, kSeedImage - 10, sdkMarker(0x12, 0, 0));  // runs off the end of the image
+    put(image, kSeedImage - 10, sdkMarker(0x12, 0, 0));                       // runs off the end of the image
     return image;
 }
 
@@ -130,10 +133,12 @@ int main(int argc, char** argv) {
                              "AB,?,Beta Soft\r\n"
                              "0a,\x83\x41,lower\r\n";
     write(makers, "shift_jis", lookup("018PAAAB", sjis));
-    write(makers, "utf8", lookup("01ZZ", "01,\xE3\x82\xA2\xE3\x83\xAB\xE3\x83\x95\xE3\x82\xA1,Alpha Games\n"
-                                         "ZZ,Zed,Zed Works"));
-    write(makers, "long_lines", lookup("0Z01", std::string(60, 'x') + "\n0Z,name,English" + std::string(50, 'e') +
-                                                   "\n01," + std::string(70, 'J') + ",E\n"));
+    write(makers, "utf8",
+          lookup("01ZZ", "01,\xE3\x82\xA2\xE3\x83\xAB\xE3\x83\x95\xE3\x82\xA1,Alpha Games\n"
+                         "ZZ,Zed,Zed Works"));
+    write(makers, "long_lines",
+          lookup("0Z01", std::string(60, 'x') + "\n0Z,name,English" + std::string(50, 'e') + "\n01," +
+                             std::string(70, 'J') + ",E\n"));
     write(makers, "no_comma", lookup("01", "01,name without comma"));
     write(makers, "empty", lookup("01", ""));
     write(makers, "bad_codes", lookup("00[0ab0\n", sjis));

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "checks/MakerCheck.h"
-#include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
+#include "run/Session.h"
 #include "run/Steps.h"
 
 namespace {

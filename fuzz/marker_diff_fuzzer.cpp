@@ -16,10 +16,10 @@
 
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
-#include "run/Session.h"
 #include "fuzz/FuzzSupport.h"
-#include "tests/buildinfo/MarkerReference.h"
+#include "run/Session.h"
 #include "run/Steps.h"
+#include "tests/buildinfo/MarkerReference.h"
 
 namespace {
 
@@ -54,8 +54,12 @@ void prepare(Session& s, std::uint64_t size) {
 }
 
 Outcome outcomeOf(const Session& s) {
-    return {s.model.sdkRows, s.model.middlewareRows, s.model.text(Field::Edit10), s.model.text(Field::Edit12),
-            s.model.text(Field::Edit13), s.state.Final_Build};
+    return {s.model.sdkRows,
+            s.model.middlewareRows,
+            s.model.text(Field::Edit10),
+            s.model.text(Field::Edit12),
+            s.model.text(Field::Edit13),
+            s.state.Final_Build};
 }
 
 // The image lives in a memory file, opened through its /proc path like any file by name.

@@ -1,5 +1,5 @@
-#include "integrity/CcittKernels.h"
 #include "core/CpuFeatures.h"
+#include "integrity/CcittKernels.h"
 
 #if defined(__x86_64__)
 
@@ -14,8 +14,7 @@
 
 #define PARVEX_TARGET_PCLMUL __attribute__((target("pclmul,sse4.1")))
 #define PARVEX_TARGET_VPCLMUL256 __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
-#define PARVEX_TARGET_VPCLMUL \
-    __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512bw,avx512vl,vpclmulqdq")))
+#define PARVEX_TARGET_VPCLMUL __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512bw,avx512vl,vpclmulqdq")))
 
 namespace parvex::ccitt {
 
@@ -80,8 +79,8 @@ PARVEX_TARGET_VPCLMUL256 inline __m256i factors256(FoldFactors f) {
 }
 
 PARVEX_TARGET_VPCLMUL256 inline __m256i fold256(__m256i a, __m256i k, __m256i next) {
-    return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(a, k, 0x11), _mm256_clmulepi64_epi128(a, k, 0x00)),
-                            next);
+    return _mm256_xor_si256(
+        _mm256_xor_si256(_mm256_clmulepi64_epi128(a, k, 0x11), _mm256_clmulepi64_epi128(a, k, 0x00)), next);
 }
 
 PARVEX_TARGET_VPCLMUL256 inline __m256i load256(const std::uint8_t* p, __m256i order) {
@@ -94,8 +93,8 @@ PARVEX_TARGET_VPCLMUL inline __m512i factors512(FoldFactors f) {
 }
 
 PARVEX_TARGET_VPCLMUL inline __m512i fold512(__m512i a, __m512i k, __m512i next) {
-    return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(a, k, 0x11), _mm512_clmulepi64_epi128(a, k, 0x00),
-                                     next, 0x96);
+    return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(a, k, 0x11), _mm512_clmulepi64_epi128(a, k, 0x00), next,
+                                     0x96);
 }
 
 PARVEX_TARGET_VPCLMUL inline __m512i load512(const std::uint8_t* p, __m512i order) {
@@ -133,7 +132,8 @@ PARVEX_TARGET_PCLMUL std::uint16_t wordsPclmul(std::uint16_t crc, const std::uin
     const __m128i k1024 = factors128(kFold1024);
     for (; n >= kStride; data += kStride, n -= kStride) {
 #pragma GCC unroll 8
-        for (std::size_t i = 0; i < kLanes; ++i) x[i] = _mm_xor_si128(fold128(x[i], k1024), load128(data + 16 * i, order));
+        for (std::size_t i = 0; i < kLanes; ++i)
+            x[i] = _mm_xor_si128(fold128(x[i], k1024), load128(data + 16 * i, order));
     }
 
     const __m128i k128 = factors128(kFold128);
@@ -171,8 +171,8 @@ PARVEX_TARGET_VPCLMUL256 std::uint16_t wordsVpclmul256(std::uint16_t crc, const 
     for (; n >= 32; data += 32, n -= 32) acc = fold256(acc, k256, load256(data, order));
 
     // The low lane holds the older run.
-    const __m128i lane = _mm_xor_si128(fold128(_mm256_castsi256_si128(acc), factors128(kFold128)),
-                                       _mm256_extracti128_si256(acc, 1));
+    const __m128i lane =
+        _mm_xor_si128(fold128(_mm256_castsi256_si128(acc), factors128(kFold128)), _mm256_extracti128_si256(acc, 1));
     return finish128(lane, data, n);
 }
 
@@ -183,8 +183,8 @@ PARVEX_TARGET_VPCLMUL std::uint16_t wordsVpclmul(std::uint16_t crc, const std::u
 
     const __m512i order = _mm512_load_si512(kWordReverse.bytes);
     __m512i z[kRegs];
-    z[0] = _mm512_shuffle_epi8(_mm512_xor_si512(_mm512_loadu_si512(data), _mm512_zextsi128_si512(_mm_cvtsi32_si128(crc))),
-                               order);
+    z[0] = _mm512_shuffle_epi8(
+        _mm512_xor_si512(_mm512_loadu_si512(data), _mm512_zextsi128_si512(_mm_cvtsi32_si128(crc))), order);
     for (std::size_t i = 1; i < kRegs; ++i) z[i] = load512(data + 64 * i, order);
     data += kStride;
     n -= kStride;
@@ -224,9 +224,15 @@ bool vpclmul256Supported() {
 
 bool vpclmulSupported() { return false; }
 bool vpclmul256Supported() { return false; }
-std::uint16_t wordsVpclmul256(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
-std::uint16_t wordsPclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
-std::uint16_t wordsVpclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) { return wordsTable(crc, data, n); }
+std::uint16_t wordsVpclmul256(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+    return wordsTable(crc, data, n);
+}
+std::uint16_t wordsPclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+    return wordsTable(crc, data, n);
+}
+std::uint16_t wordsVpclmul(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+    return wordsTable(crc, data, n);
+}
 
 }  // namespace parvex::ccitt
 

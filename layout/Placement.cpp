@@ -25,8 +25,8 @@ std::vector<std::size_t> characterStarts(const std::string& text) {
 
 }  // namespace
 
-WindowPlacement placeWindow(const ScreenRect& available, const FrameMargins& frame, int designWidth,
-                            int designHeight, ScreenPoint designed, int scrollBarExtent) {
+WindowPlacement placeWindow(const ScreenRect& available, const FrameMargins& frame, int designWidth, int designHeight,
+                            ScreenPoint designed, int scrollBarExtent) {
     const int roomWidth = std::max(1, available.width - frame.left - frame.right);
     const int roomHeight = std::max(1, available.height - frame.top - frame.bottom);
     const int outerWidth = designWidth + frame.left + frame.right;
@@ -70,8 +70,8 @@ std::string shortenPathMiddle(const std::string& path, std::size_t maxChars) {
     const std::size_t slash = path.find_last_of("/\\");
     std::size_t tailChars = keep / 2;
     if (slash != std::string::npos) {
-        const auto nameChars = static_cast<std::size_t>(
-            starts.end() - std::lower_bound(starts.begin(), starts.end(), slash));
+        const auto nameChars =
+            static_cast<std::size_t>(starts.end() - std::lower_bound(starts.begin(), starts.end(), slash));
         if (nameChars + 3 <= keep) tailChars = nameChars;
     }
     std::string head = path.substr(0, starts[keep - tailChars]);

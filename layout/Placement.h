@@ -48,8 +48,8 @@ struct WindowPlacement {
     bool scrolls;
 };
 
-WindowPlacement placeWindow(const ScreenRect& available, const FrameMargins& frame, int designWidth,
-                            int designHeight, ScreenPoint designed, int scrollBarExtent);
+WindowPlacement placeWindow(const ScreenRect& available, const FrameMargins& frame, int designWidth, int designHeight,
+                            ScreenPoint designed, int scrollBarExtent);
 
 // The recent-files list after opening path: path first, no duplicates, at most max entries.
 std::vector<std::string> pushRecent(std::vector<std::string> recent, const std::string& path, std::size_t max = 8);

@@ -42,8 +42,8 @@ std::string renderJUnit(const std::vector<JUnitCase>& cases, const std::string& 
     std::string body;
     for (const JUnitCase& c : cases) {
         total += c.seconds;
-        body += "    <testcase classname=\"parvex-check\" name=\"" + xml(c.path) + "\" time=\"" +
-                seconds(c.seconds) + "\"";
+        body += "    <testcase classname=\"parvex-check\" name=\"" + xml(c.path) + "\" time=\"" + seconds(c.seconds) +
+                "\"";
         const MessageLine* error = first(c.lines, Severity::Error);
         const MessageLine* notice = first(c.lines, Severity::Notice);
         if (!c.openFailed && !error && !notice) {
@@ -67,8 +67,8 @@ std::string renderJUnit(const std::vector<JUnitCase>& cases, const std::string& 
         body += "    </testcase>\n";
     }
     const std::string counts = " tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
-                               std::to_string(failures) + "\" errors=\"" + std::to_string(errors) +
-                               "\" time=\"" + seconds(total) + "\"";
+                               std::to_string(failures) + "\" errors=\"" + std::to_string(errors) + "\" time=\"" +
+                               seconds(total) + "\"";
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<testsuites name=\"parvex-check\"" + counts + ">\n";
     out += "  <testsuite name=\"parvex-check\"" + counts + " skipped=\"0\"";

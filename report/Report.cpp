@@ -23,7 +23,7 @@ using Group = std::vector<Row>;
 const std::vector<Group>& layout() {
     using C = Control;
     using F = Field;
-    static const std::vector<Group> groups = {
+    static const std::vector<Group> kGroups = {
         {{C::TFileName, {}, {F::File_Name}},
          {C::PGame_Title, C::Label17, {F::Game_Title, F::Title_Code}},
          {C::PInitial_Code, C::Label34, {F::Initial_Code, F::Game_Code}},
@@ -50,7 +50,7 @@ const std::vector<Group>& layout() {
          {C::TSeg3_CRC, C::Label30, {F::CRC_seg3, F::Seg3_crc_check}},
          {C::PFile_CRC, {}, {F::CRC_ans}}},
     };
-    return groups;
+    return kGroups;
 }
 
 // Columns are padded by display width: a CJK character takes two cells.

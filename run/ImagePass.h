@@ -28,11 +28,11 @@ struct ImagePassRequest {
 };
 
 struct ImagePassResult {
-    std::uint32_t tailUsed = 0;    // Tail_Used
-    std::uint32_t halfPadded = 0;  // Half_Padded
+    std::uint32_t tailUsed = 0;                                  // Tail_Used
+    std::uint32_t halfPadded = 0;                                // Half_Padded
     std::array<std::uint8_t, kSecurityDataSize> securityData{};  // 0x1000-0x2FFF, likewise
     std::array<std::uint8_t, kSecureAreaSize> secureArea{};      // 0x4000-0x7FFF, likewise
-    std::vector<std::uint8_t> segment3;          // the bytes of 0x3000-0x3FFF the image supplied
+    std::vector<std::uint8_t> segment3;                          // the bytes of 0x3000-0x3FFF the image supplied
     MarkerScanResult markers;
     std::optional<std::uint16_t> fileCrc;
 };

@@ -37,8 +37,6 @@ void Session::computeFileCrc() {
     model.setText(Field::CRC_ans, text);
 }
 
-std::string Session::aboutCaption() const {
-    return textOf(model, Msg::AboutCaption);
-}
+std::string Session::aboutCaption() const { return textOf(model, Msg::AboutCaption); }
 
 }  // namespace parvex

@@ -91,7 +91,9 @@ void releaseVersion(const ImageRecord& r, Session& s) {
 void productCode(const ImageRecord& r, Session& s) {
     s.model.setText(Field::Product_Code, hex2(r.header[kProductCode]));
 }
-void deviceCode(const ImageRecord& r, Session& s) { s.model.setText(Field::Device_Code, hex2(r.header[kDeviceCode])); }
+void deviceCode(const ImageRecord& r, Session& s) {
+    s.model.setText(Field::Device_Code, hex2(r.header[kDeviceCode]));
+}
 
 void deviceCapacity(const ImageRecord& r, Session& s) {
     s.model.setText(Field::ROM_Code, hex2(r.header[kDeviceCapacity]));
@@ -136,7 +138,9 @@ void securityData(const ImageRecord& r, Session& s) {
     ComputeSecurityDataCrc(s.state, s.model);
 }
 
-void segment3(const ImageRecord& r, Session& s) { s.state.Segment3_Crc = ComputeSegment3Crc(r.pass.segment3, s.model); }
+void segment3(const ImageRecord& r, Session& s) {
+    s.state.Segment3_Crc = ComputeSegment3Crc(r.pass.segment3, s.model);
+}
 
 void sdkMarkers(const ImageRecord& r, Session& s) {
     std::ranges::copy(r.pass.markers.sdkRows, std::back_inserter(s.model.sdkRows));

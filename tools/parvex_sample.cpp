@@ -1,5 +1,6 @@
 // parvex-sample PATH: writes a clean 16 MiB sample image that the checker passes without a Finding.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,9 @@
 #include "report/SafeText.h"
 #include "tools/SampleImage.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int sampleMain(int argc, char** argv) {
     parvex::CommandLine commandLine(argc, argv);
     CLI::App app{"Writes a clean 16 MiB ZR master ROM image that parvex-check passes without a finding.\n"
                  "A name of the form QABCJ01.SRL gives the game code ABCJ and release 01.",
@@ -42,7 +45,21 @@ int main(int argc, char** argv) {
     if (result.written) return 0;
     if (result.existed)
         std::fprintf(stderr, "parvex-sample: %s exists; --force overwrites it\n", parvex::safeText(path).c_str());
-    else
-        std::fprintf(stderr, "parvex-sample: %s\n", parvex::safeText(result.problem).c_str());
+    else std::fprintf(stderr, "parvex-sample: %s\n", parvex::safeText(result.problem).c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing is expected to throw here; should memory or a thread fail, the user still gets a line
+    // and a status that does not read as success, instead of an abort.
+    try {
+        return sampleMain(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "parvex-sample: internal error: %s\n", parvex::safeText(e.what()).c_str());
+    } catch (...) {
+        std::fputs("parvex-sample: internal error\n", stderr);
+    }
     return 1;
 }

@@ -134,7 +134,9 @@ private:
         QStyleOptionFrame option;
         initStyleOption(&option);
         // QLineEdit keeps two pixels of its own on either side of the text.
-        return style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins())
+        return style()
+            ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+            .marginsRemoved(textMargins())
             .adjusted(2, 0, -2, 0);
     }
 };
@@ -205,8 +207,7 @@ TForm1::TForm1(std::string programDir, std::vector<std::string> arguments, std::
     m_frameTimer->setInterval(50);
     connect(m_frameTimer, &QTimer::timeout, this, &TForm1::followFrame);
 
-    if (!m_japaneseFont)
-        std::fprintf(stderr, "parvex: %s\n", firstCopy(Msg::NoJapaneseFont, Language::English));
+    if (!m_japaneseFont) std::fprintf(stderr, "parvex: %s\n", firstCopy(Msg::NoJapaneseFont, Language::English));
     render();
     // The argument is checked before the first showing, so that showing re-runs it in Japanese;
     // the window shows at once, already in the language it starts in, and its first switch waits
@@ -255,8 +256,10 @@ void TForm1::buildForm() {
     }
 
     const std::pair<Control, void (TForm1::*)()> commands[] = {
-        {Control::LoadBtn, &TForm1::loadCommand},   {Control::VersionBtn, &TForm1::aboutCommand},
-        {Control::LBtn, &TForm1::switchLanguage},   {Control::CRCBtn, &TForm1::CRCBtnClick},
+        {Control::LoadBtn, &TForm1::loadCommand},
+        {Control::VersionBtn, &TForm1::aboutCommand},
+        {Control::LBtn, &TForm1::switchLanguage},
+        {Control::CRCBtn, &TForm1::CRCBtnClick},
         {Control::BitBtn4, nullptr},
     };
     for (const ControlBinding& b : m_controls)
@@ -332,7 +335,7 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
             if (d.look == Look::BoldRightLabel) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (d.tint != Tint::None) setTextColour(label, tintColour(d.tint));
             // A right-aligned label grows to the left when its caption is wider than the design.
-            const Fit fit = d.place.width == 0              ? Fit::KeepLeftEdge
+            const Fit fit = d.place.width == 0               ? Fit::KeepLeftEdge
                             : d.look == Look::BoldRightLabel ? Fit::KeepRightEdge
                                                              : Fit::Fixed;
             m_controls.push_back({label, *d.control, fit});
@@ -370,7 +373,6 @@ QWidget* TForm1::createControl(const ControlDesign& d, QWidget* parent) {
     }
     return new QWidget(parent);
 }
-
 
 void TForm1::buildMenu() {
     const auto text = [](Menu m) { return qtText(menuCaption(m)); };
@@ -464,8 +466,7 @@ void TForm1::renderControl(const WindowModel& model, const ControlBinding& b) {
         }
         case ControlKind::ComboBox:
         case ControlKind::ValueBox:
-        case ControlKind::Dialog:
-            break;
+        case ControlKind::Dialog: break;
     }
 }
 
@@ -677,7 +678,8 @@ std::string TForm1::reportText() const { return renderText(*m_session, m_session
 bool TForm1::saveReport(const QString& path, QString* reason) const {
     const bool json = path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
     const std::string report =
-        json ? renderJsonDocument(nlohmann::json::array({renderJson(*m_session, m_session->fileName)})) : reportText();
+        json ? renderJsonDocument(nlohmann::json::array({renderJson(*m_session, m_session->fileName)}))
+             : reportText();
     QFile file(path);
     const auto size = static_cast<qint64>(report.size());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(report.data(), size) == size &&
@@ -693,7 +695,8 @@ void TForm1::saveReportTo(const QString& path) {
         userSettings().setValue(kSaveDirKey, QFileInfo(path).absolutePath());
         return;
     }
-    QMessageBox::warning(this, windowTitle(), shownText(Msg::SaveFailedAt).arg(QDir::toNativeSeparators(path), reason));
+    QMessageBox::warning(this, windowTitle(),
+                         shownText(Msg::SaveFailedAt).arg(QDir::toNativeSeparators(path), reason));
 }
 
 void TForm1::copyReportCommand() {
@@ -743,7 +746,7 @@ void TForm1::showRecentMenu(const QPoint& where) {
 }
 
 void TForm1::buildShortcuts() {
-    const auto add = [this](QKeySequence keys, void (TForm1::*command)()) {
+    const auto add = [this](const QKeySequence& keys, void (TForm1::*command)()) {
         auto* action = new QAction(this);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -777,14 +780,16 @@ void TForm1::addCommandEntries(QMenu* menu) {
 void TForm1::buildContextMenus() {
     // "Copy all" after what the widget offers itself, then the window's commands with their keys;
     // the texts shown are what is copied.
-    const auto offerMenu = [this](QWidget* widget, std::function<QMenu*()> base, std::function<QString()> text) {
+    const auto offerMenu = [this](QWidget* widget, const std::function<QMenu*()>& base,
+                                  const std::function<QString()>& text) {
         widget->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(widget, &QWidget::customContextMenuRequested, this, [this, widget, base, text](const QPoint& at) {
             std::unique_ptr<QMenu> menu(base ? base() : new QMenu(widget));
             menu->setObjectName(QStringLiteral("CopyAllMenu"));
             if (text) {
                 if (!menu->isEmpty()) menu->addSeparator();
-                menu->addAction(shownText(Msg::CopyAll), this, [text] { QGuiApplication::clipboard()->setText(text()); });
+                menu->addAction(shownText(Msg::CopyAll), this,
+                                [text] { QGuiApplication::clipboard()->setText(text()); });
             }
             addCommandEntries(menu.get());
             menu->exec(widget->mapToGlobal(at));
@@ -796,7 +801,8 @@ void TForm1::buildContextMenus() {
         for (int i = 0; i < m_messageList->count(); ++i) text += m_messageList->itemText(i) + QLatin1Char('\n');
         return text.isEmpty() ? m_messageList->currentText() + QLatin1Char('\n') : text;
     };
-    offerMenu(edit, [edit] { return edit->createStandardContextMenu(); }, messageText);
+    offerMenu(
+        edit, [edit] { return edit->createStandardContextMenu(); }, messageText);
     offerMenu(m_messageList->view(), {}, messageText);
     offerMenu(m_sdkList, {}, [this] { return listText(m_sdkList); });
     offerMenu(m_middlewareList, {}, [this] { return listText(m_middlewareList); });
@@ -853,7 +859,8 @@ std::optional<FrameMargins> TForm1::knownFrame() const {
     // At a fractional scale the margins come rounded to whole logical pixels: one more on each
     // side keeps the frame inside.
     const qreal ratio = devicePixelRatioF();
-    if (ratio != std::floor(ratio)) return FrameMargins{frame.left + 1, frame.top + 1, frame.right + 1, frame.bottom + 1};
+    if (ratio != std::floor(ratio))
+        return FrameMargins{frame.left + 1, frame.top + 1, frame.right + 1, frame.bottom + 1};
     return frame;
 }
 

@@ -15,9 +15,7 @@ QColor qtColour(Colour c) {
     return QColor(0, 0, 0);
 }
 
-QString qtText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString qtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QString labelCaption(std::string_view caption) { return qtText(plainCaption(caption)); }
 

@@ -12,8 +12,9 @@ namespace {
 
 // The options Qt's application object takes for itself, with and without a value.
 constexpr std::array<std::string_view, 14> kQtValueOptions{
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-    "session",  "display",            "geometry",      "style",  "stylesheet",      "name",        "title"};
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "name",          "title"};
 constexpr std::array<std::string_view, 6> kQtFlagOptions{"reverse", "widgetcount", "nograb",
                                                          "dograb",  "sync",        "qmljsdebugger"};
 

@@ -1,5 +1,6 @@
 // parvex: the ZR PVX main window.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -23,20 +24,20 @@ bool print(std::FILE* stream, const std::string& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int windowMain(int argc, char** argv) {
     // Read before Qt starts: help, version and a usage error need no display.
     const parvex::WindowCommand command = parvex::readWindowCommandLine({argv + 1, argv + argc});
     switch (command.action) {
-    case parvex::WindowCommand::Action::Help:
-        return print(stdout, parvex::windowHelpText()) ? 0 : 1;
-    case parvex::WindowCommand::Action::Version:
-        return print(stdout, parvex::windowVersionText()) ? 0 : 1;
-    case parvex::WindowCommand::Action::Usage:
-        // The argument may hold anything: it goes out as visible text on one line.
-        print(stderr, "parvex: unknown option " + parvex::safeText(command.unknown) + "\nrun with --help for more information\n");
-        return 2;
-    case parvex::WindowCommand::Action::Run:
-        break;
+        case parvex::WindowCommand::Action::Help: return print(stdout, parvex::windowHelpText()) ? 0 : 1;
+        case parvex::WindowCommand::Action::Version: return print(stdout, parvex::windowVersionText()) ? 0 : 1;
+        case parvex::WindowCommand::Action::Usage:
+            // The argument may hold anything: it goes out as visible text on one line.
+            print(stderr, "parvex: unknown option " + parvex::safeText(command.unknown) +
+                              "\nrun with --help for more information\n");
+            return 2;
+        case parvex::WindowCommand::Action::Run: break;
     }
 
     QApplication app(argc, argv);
@@ -57,4 +58,19 @@ int main(int argc, char** argv) {
     parvex::TForm1 form(programDir, std::move(arguments), startDir, parvex::sideFileDirs(programDir));
     form.show();
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing is expected to throw here; should memory or a thread fail, the user still gets a line
+    // and a status that does not read as success, instead of an abort.
+    try {
+        return windowMain(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "parvex: internal error: %s\n", parvex::safeText(e.what()).c_str());
+    } catch (...) {
+        std::fputs("parvex: internal error\n", stderr);
+    }
+    return 1;
 }

@@ -54,12 +54,14 @@ void onInit(HWND dialog, AboutState& s) {
     for (int i = 0; i < static_cast<int>(kItems.size()); ++i) {
         const AboutItem& item = kItems[static_cast<std::size_t>(i)];
         const Place p = scaleToDpi(item.place, s.dpi);
-        HWND control = CreateWindowExW(0, item.className, texts[i].c_str(), WS_CHILD | WS_VISIBLE | item.style, p.left,
-                                       p.top, p.width, p.height, dialog,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(i == kOk ? IDOK : 100 + i)),
-                                       nullptr, nullptr);
+        HWND control = CreateWindowExW(
+            0, item.className, texts[i].c_str(), WS_CHILD | WS_VISIBLE | item.style, p.left, p.top, p.width, p.height,
+            dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(i == kOk ? IDOK : 100 + i)), nullptr, nullptr);
         SendMessageW(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(i == kName ? s.title : i == kVersion ? s.fonts.bold : s.fonts.normal), TRUE);
+                     reinterpret_cast<WPARAM>(i == kName      ? s.title
+                                              : i == kVersion ? s.fonts.bold
+                                                              : s.fonts.normal),
+                     TRUE);
     }
     SetFocus(GetDlgItem(dialog, IDOK));
 }
@@ -83,8 +85,7 @@ INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         case WM_DESTROY:
             if (s && s->title) DeleteObject(s->title);
             return FALSE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 

@@ -14,7 +14,8 @@ bool faceExists(const wchar_t* face) {
     HDC dc = GetDC(nullptr);
     bool found = false;
     EnumFontFamiliesExW(
-        dc, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) -> int {
+        dc, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) -> int {
             *reinterpret_cast<bool*>(flag) = true;
             return 0;
         },

@@ -53,7 +53,8 @@ Creation creationOf(Look look) {
         case Look::Panel: return {WC_STATICW, SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY | WS_BORDER, 0};
         case Look::BarePanel: return {WC_STATICW, SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, 0};
         case Look::ListView:
-            return {WC_LISTVIEWW, LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
+            return {WC_LISTVIEWW, LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                    WS_EX_CLIENTEDGE};
         case Look::Picture: return {WC_STATICW, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0};
     }
     return {WC_STATICW, label, 0};
@@ -201,17 +202,18 @@ void MainWindow::createControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Group boxes first, so that the controls drawn over them come later in the z-order.
     for (const GroupDesign& g : groupDesigns()) {
-        m_groups.push_back(CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0, 0, m_hwnd,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(
-                                               kGroupIdBase + static_cast<int>(g.group))),
-                                           instance, nullptr));
+        m_groups.push_back(
+            CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0, 0, m_hwnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGroupIdBase + static_cast<int>(g.group))),
+                            instance, nullptr));
     }
     const auto designs = controlDesigns();
     for (std::size_t row = 0; row < designs.size(); ++row) {
         const ControlDesign& d = designs[row];
         const Creation c = creationOf(d.look);
-        HWND hwnd = CreateWindowExW(c.exStyle, c.className, L"", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, m_hwnd,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(d, row))), instance, nullptr);
+        HWND hwnd =
+            CreateWindowExW(c.exStyle, c.className, L"", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, m_hwnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(d, row))), instance, nullptr);
         // A box shows a field; the hint of a box comes from the control of the same name.
         const std::optional<Control> control = d.control ? d.control : controlByName(d.name);
         m_bindings.push_back({hwnd, &d, d.field, control, tintColour(d.tint), {}});
@@ -237,8 +239,8 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::createTooltips() {
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                                0, 0, m_hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                                0, 0, 0, m_hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, scaleToDpi(480, m_dpi));
     const auto addTool = [this](HWND tool) {
         TTTOOLINFOW info{};
@@ -442,10 +444,12 @@ void MainWindow::fitDropDown() {
     SelectObject(dc, old);
     ReleaseDC(m_messageList, dc);
     // Every line shown whole: the line, its margins and a scroll bar, should the list be long.
-    const int needed = longest + scaleToDpi(8, m_dpi) + GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(m_dpi));
+    const int needed =
+        longest + scaleToDpi(8, m_dpi) + GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(m_dpi));
     RECT closed{};
     GetWindowRect(m_messageList, &closed);
-    SendMessageW(m_messageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max<int>(closed.right - closed.left, needed)), 0);
+    SendMessageW(m_messageList, CB_SETDROPPEDWIDTH,
+                 static_cast<WPARAM>(std::max<int>(closed.right - closed.left, needed)), 0);
 }
 
 void MainWindow::renderLists() {
@@ -493,9 +497,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return 0;
+        case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
         case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC: return onCtlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -690,8 +692,9 @@ std::string MainWindow::reportText() const { return renderText(m_session, m_sess
 
 bool MainWindow::saveReport(const std::wstring& path) const {
     const bool json = path.size() >= 5 && _wcsicmp(path.c_str() + path.size() - 5, L".json") == 0;
-    return writeFile(path, json ? renderJsonDocument(nlohmann::json::array({renderJson(m_session, m_session.fileName)}))
-                                : reportText());
+    return writeFile(
+        path,
+        json ? renderJsonDocument(nlohmann::json::array({renderJson(m_session, m_session.fileName)})) : reportText());
 }
 
 void MainWindow::copyReportCommand() {
@@ -709,7 +712,8 @@ void MainWindow::saveReportCommand() {
     (name + L".txt").copy(file.data(), std::min(name.size() + 4, file.size() - 1));
     const std::wstring filter = text(Msg::ReportFilterText) + L" (*.txt)" + L'\0' + L"*.txt" + L'\0' +
                                 text(Msg::ReportFilterJson) + L" (*.json)" + L'\0' + L"*.json" + L'\0' + L'\0';
-    const std::wstring folder = slash == std::wstring::npos ? displayText(m_options.startDir) : image.substr(0, slash);
+    const std::wstring folder =
+        slash == std::wstring::npos ? displayText(m_options.startDir) : image.substr(0, slash);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_hwnd;

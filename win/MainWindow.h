@@ -26,23 +26,23 @@ inline constexpr int kGroupIdBase = 3000;
 
 // Commands that are not a button of the window: the keyboard's and the context menus'.
 enum Command : int {
-    kReloadCommand = 100,      // Ctrl+R
-    kSaveReportCommand,        // Ctrl+S
-    kCopyReportCommand,        // Ctrl+Shift+C
-    kCopyMessagesCommand,      // "Copy all" on the message list
-    kCopySdkCommand,           // "Copy all" on the SDK list
-    kCopyMiddlewareCommand,    // "Copy all" on the middleware list
-    kRecentFirstCommand = 200, // the recent-files menu, latest first
+    kReloadCommand = 100,       // Ctrl+R
+    kSaveReportCommand,         // Ctrl+S
+    kCopyReportCommand,         // Ctrl+Shift+C
+    kCopyMessagesCommand,       // "Copy all" on the message list
+    kCopySdkCommand,            // "Copy all" on the SDK list
+    kCopyMiddlewareCommand,     // "Copy all" on the middleware list
+    kRecentFirstCommand = 200,  // the recent-files menu, latest first
 };
 
 inline constexpr wchar_t kMainWindowClass[] = L"ParvexMainWindow";
 
 struct WindowOptions {
-    std::string programDir;               // where the side files are looked for
-    std::string startDir;                 // where the program was started, for a relative argument
-    std::vector<std::string> arguments;   // after the program name, UTF-8
+    std::string programDir;              // where the side files are looked for
+    std::string startDir;                // where the program was started, for a relative argument
+    std::vector<std::string> arguments;  // after the program name, UTF-8
     std::wstring settingsFile = defaultSettingsFile();
-    bool quitOnClose = true;              // a program ends its loop; a test keeps it
+    bool quitOnClose = true;  // a program ends its loop; a test keeps it
 };
 
 // The main window, a view of the session's window model. Every command calls the session and then

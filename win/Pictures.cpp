@@ -65,7 +65,7 @@ std::optional<Pixels> parseXpm(std::span<const char* const> lines) {
 
 std::optional<Pixels> designPicture(std::string_view name) {
     const std::pair<std::string_view, std::span<const char* const>> pictures[] = {
-        {"close", close_xpm}, {"crc", crc_xpm},   {"handheld", handheld_xpm},
+        {"close", close_xpm},       {"crc", crc_xpm},   {"handheld", handheld_xpm},
         {"language", language_xpm}, {"load", load_xpm}, {"version", version_xpm},
     };
     for (const auto& [pictureName, lines] : pictures)
@@ -87,7 +87,8 @@ HICON makeIcon(const Pixels& pixels, int size) {
     header.bV5AlphaMask = 0xFF000000;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP colour =
+        CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
     ReleaseDC(nullptr, screen);
     if (!colour) return nullptr;
     auto* out = static_cast<std::uint32_t*>(bits);

@@ -137,17 +137,17 @@ private:
 };
 
 struct Input {
-    std::string path;                    // what is named on the command line
-    std::string watched;                 // the image that must stay unchanged ("" when there is none)
-    bool unprivileged = false;           // run as a user that root's rights do not cover
+    std::string path;           // what is named on the command line
+    std::string watched;        // the image that must stay unchanged ("" when there is none)
+    bool unprivileged = false;  // run as a user that root's rights do not cover
 };
 
 struct Row {
     const char* name;
     std::function<Input(Scene&)> make;
-    int status;                           // the exit status parvex-check must end with
-    std::vector<std::string> findings;    // "severity: text" lines that must be in the list
-    std::vector<std::string> absent;      // lines that must not be
+    int status;                         // the exit status parvex-check must end with
+    std::vector<std::string> findings;  // "severity: text" lines that must be in the list
+    std::vector<std::string> absent;    // lines that must not be
     std::function<void(const nlohmann::json& run)> check = {};
     int seconds = 60;
 };
@@ -166,7 +166,8 @@ void expectHidden(const nlohmann::json& run, const char* name, bool hidden) {
 
 std::vector<std::string> findingLines(const nlohmann::json& run) {
     std::vector<std::string> lines;
-    for (const auto& f : run["findings"]) lines.push_back(f["severity"].get<std::string>() + ": " + f["text"].get<std::string>());
+    for (const auto& f : run["findings"])
+        lines.push_back(f["severity"].get<std::string>() + ": " + f["text"].get<std::string>());
     return lines;
 }
 
@@ -190,22 +191,40 @@ Bytes junk(std::size_t n, std::uint32_t seed) {
 
 const std::vector<Row> kRows = {
     // Paths that name no image.
-    {"MissingFileIsReportedNotOpened", [](Scene& s) { return Input{s.file("absent.SRL"), ""}; }, 2,
-     {kOpenFailed, kCrcOpenFailed}, {}},
+    {"MissingFileIsReportedNotOpened",
+     [](Scene& s) {
+         return Input{s.file("absent.SRL"), ""};
+     },
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {}},
     {"DirectoryIsNotOpenedAsAnImage",
      [](Scene& s) {
          mkdir(s.file("folder.SRL").c_str(), 0755);
          return plain(s.file("folder.SRL"));
      },
-     2, {kOpenFailed, kCrcOpenFailed}, {}},
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {}},
     {"FifoDoesNotBlockTheChecker",
      [](Scene& s) {
          mkfifo(s.file("pipe.SRL").c_str(), 0644);
          return Input{s.file("pipe.SRL"), ""};
      },
-     2, {kOpenFailed, kCrcOpenFailed}, {}, {}, 20},
-    {"DevZeroIsNotReadForever", [](Scene&) { return Input{"/dev/zero", ""}; }, 2, {kOpenFailed, kCrcOpenFailed}, {},
-     {}, 20},
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {},
+     {},
+     20},
+    {"DevZeroIsNotReadForever",
+     [](Scene&) {
+         return Input{"/dev/zero", ""};
+     },
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {},
+     {},
+     20},
     {"UnreadableFileIsNotOpened",
      [](Scene& s) {
          Input setup = plain(s.sample());
@@ -215,7 +234,9 @@ const std::vector<Row> kRows = {
          setup.unprivileged = isRoot();
          return setup;
      },
-     2, {kOpenFailed, kCrcOpenFailed}, {}},
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {}},
     {"ReadableFileOpensForTheSameUser",
      [](Scene& s) {
          Input setup = plain(s.sample());
@@ -223,18 +244,27 @@ const std::vector<Row> kRows = {
          setup.unprivileged = isRoot();
          return setup;
      },
-     0, {}, {kOpenFailed}, [](const nlohmann::json& run) { EXPECT_EQ(run["messages"]["text"], kNoInconsistencies); }},
+     0,
+     {},
+     {kOpenFailed},
+     [](const nlohmann::json& run) { EXPECT_EQ(run["messages"]["text"], kNoInconsistencies); }},
 
     // Images too short for their header.
-    {"EmptyFileRunsEveryCheck", [](Scene& s) { return plain(s.write(kCleanName, {})); }, 1,
-     {kSizeWrong, kCapacityDisagrees, kSyscallDefault}, {kOpenFailed},
+    {"EmptyFileRunsEveryCheck",
+     [](Scene& s) { return plain(s.write(kCleanName, {})); },
+     1,
+     {kSizeWrong, kCapacityDisagrees, kSyscallDefault},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], 0);
          expectText(run, "CRC_ans", "0000");
          EXPECT_TRUE(run["sdk"].empty());
      }},
-    {"OneByteFileLeavesItsOddByteOutOfTheCrc", [](Scene& s) { return plain(s.write(kCleanName, {'Q'})); }, 1,
-     {kSizeWrong}, {kOpenFailed},
+    {"OneByteFileLeavesItsOddByteOutOfTheCrc",
+     [](Scene& s) { return plain(s.write(kCleanName, {'Q'})); },
+     1,
+     {kSizeWrong},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], 1);
          expectText(run, "Game_Title", "Q");
@@ -246,7 +276,9 @@ const std::vector<Row> kRows = {
          image.resize(6);
          return plain(s.write(kCleanName, image));
      },
-     1, {kSizeWrong, kHeaderCrcWrong}, {kOpenFailed},
+     1,
+     {kSizeWrong, kHeaderCrcWrong},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          expectText(run, "Game_Title", "PARVEX");
          expectText(run, "Title_Code", "50 41 52 56 45 58 00 00 00 00 00 00");
@@ -257,7 +289,9 @@ const std::vector<Row> kRows = {
          image.resize(kHeaderCrc);
          return plain(s.write(kCleanName, image));
      },
-     1, {kSizeWrong, kHeaderCrcWrong}, {kOpenFailed},
+     1,
+     {kSizeWrong, kHeaderCrcWrong},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], kHeaderCrc);
          expectText(run, "CRC_header", "00 00");
@@ -271,7 +305,9 @@ const std::vector<Row> kRows = {
              for (std::size_t k = 0; k < 4; ++k) img[kArm9RomOffset + k] = static_cast<std::uint8_t>(past >> (8 * k));
          }));
      },
-     1, {kSyscallDefault}, {kOpenFailed},
+     1,
+     {kSyscallDefault},
+     {kOpenFailed},
      [](const nlohmann::json& run) { expectText(run, "Edit8", std::to_string(kSampleSize + 0x100)); }},
     {"Arm9OffsetFFFFFFFFIsShownUnsigned",
      [](Scene& s) {
@@ -279,10 +315,16 @@ const std::vector<Row> kRows = {
              for (std::size_t k = 0; k < 4; ++k) img[kArm9RomOffset + k] = 0xFF;
          }));
      },
-     1, {kSyscallDefault}, {kOpenFailed}, [](const nlohmann::json& run) { expectText(run, "Edit8", "4294967295"); }},
+     1,
+     {kSyscallDefault},
+     {kOpenFailed},
+     [](const nlohmann::json& run) { expectText(run, "Edit8", "4294967295"); }},
 
     // Sizes beyond 32 bits, as sparse files.
-    {"Sparse4GiBIsExactly32Gbit", [](Scene& s) { return plain(s.sparse(4 * kGiB)); }, 1, {kWasted},
+    {"Sparse4GiBIsExactly32Gbit",
+     [](Scene& s) { return plain(s.sparse(4 * kGiB)); },
+     1,
+     {kWasted},
      {kSizeWrong, kCapacityDisagrees, kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], 4 * kGiB);
@@ -292,16 +334,22 @@ const std::vector<Row> kRows = {
          EXPECT_EQ(field(run, "CRC_ans")["text"].get<std::string>().size(), 4u);
      },
      180},
-    {"Sparse4GiBPlusOneMatchesNoCapacity", [](Scene& s) { return plain(s.sparse(4 * kGiB + 1)); }, 1,
-     {kSizeWrong, kCapacityDisagrees}, {kOpenFailed},
+    {"Sparse4GiBPlusOneMatchesNoCapacity",
+     [](Scene& s) { return plain(s.sparse(4 * kGiB + 1)); },
+     1,
+     {kSizeWrong, kCapacityDisagrees},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], 4 * kGiB + 1);
          expectText(run, "ROM", "No matching data");
          expectText(run, "ROM_size", "32Gbit");
      },
      180},
-    {"Sparse8GiBMatchesNoCapacity", [](Scene& s) { return plain(s.sparse(8 * kGiB)); }, 1,
-     {kSizeWrong, kCapacityDisagrees, kWasted}, {kOpenFailed},
+    {"Sparse8GiBMatchesNoCapacity",
+     [](Scene& s) { return plain(s.sparse(8 * kGiB)); },
+     1,
+     {kSizeWrong, kCapacityDisagrees, kWasted},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["state"]["file_size"], 8 * kGiB);
          expectText(run, "ROM", "No matching data");
@@ -314,17 +362,25 @@ const std::vector<Row> kRows = {
          mkdir(s.file("日本語のフォルダ").c_str(), 0755);
          return plain(s.sample("日本語のフォルダ/QPVXJ00.SRL"));
      },
-     0, {}, {kOpenFailed},
+     0,
+     {},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_EQ(run["messages"]["text"], kNoInconsistencies);
          EXPECT_EQ(run["caption"], run["file"]);
          expectText(run, "File_Name", kCleanName);
      }},
-    {"JapaneseFileNameIsShownAndRefused", [](Scene& s) { return plain(s.sample("テスト.SRL")); }, 1,
-     {kNameNotOfTheForm}, {kOpenFailed},
+    {"JapaneseFileNameIsShownAndRefused",
+     [](Scene& s) { return plain(s.sample("テスト.SRL")); },
+     1,
+     {kNameNotOfTheForm},
+     {kOpenFailed},
      [](const nlohmann::json& run) { expectText(run, "File_Name", "テスト.SRL"); }},
-    {"InvalidUtf8FileNameIsReplacedInTheReport", [](Scene& s) { return plain(s.sample("QPVX\xFF\xFE.SRL")); }, 1,
-     {kNameNotOfTheForm}, {kOpenFailed},
+    {"InvalidUtf8FileNameIsReplacedInTheReport",
+     [](Scene& s) { return plain(s.sample("QPVX\xFF\xFE.SRL")); },
+     1,
+     {kNameNotOfTheForm},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          expectText(run, "File_Name", "QPVX\xEF\xBF\xBD\xEF\xBF\xBD.SRL");
          EXPECT_EQ(run["caption"], run["file"]);
@@ -336,7 +392,9 @@ const std::vector<Row> kRows = {
          setup.watched = s.deepImage();
          return setup;
      },
-     0, {}, {kOpenFailed},
+     0,
+     {},
+     {kOpenFailed},
      [](const nlohmann::json& run) {
          EXPECT_GT(run["file"].get<std::string>().size(), 4000u);
          EXPECT_EQ(run["caption"], run["file"]);
@@ -349,7 +407,9 @@ const std::vector<Row> kRows = {
          setup.watched = s.deepImage();
          return setup;
      },
-     2, {kOpenFailed, kCrcOpenFailed}, {}},
+     2,
+     {kOpenFailed, kCrcOpenFailed},
+     {}},
 
     // Side files that are no list.
     {"MakerListThatIsADirectoryIsNoList",
@@ -357,26 +417,40 @@ const std::vector<Row> kRows = {
          mkdir(s.sideFile("Dorclic.txt").c_str(), 0755);
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }},
     {"MakerListThatIsAFifoDoesNotBlock",
      [](Scene& s) {
          mkfifo(s.sideFile("Dorclic.txt").c_str(), 0644);
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }, 20},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "Maker", true); },
+     20},
     {"MakerListLinkedToDevZeroIsNoList",
      [](Scene& s) {
          symlink("/dev/zero", s.sideFile("Dorclic.txt").c_str());
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }, 20},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "Maker", true); },
+     20},
     {"MakerListOfBinaryJunkGivesADisplayableName",
      [](Scene& s) {
          const Bytes list = junk(8192, 7);
          s.write("side/Dorclic.txt", list);
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "Maker", false); }},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "Maker", false); }},
     {"MakerListUnreadableIsNoList",
      [](Scene& s) {
          s.write("side/Dorclic.txt", Bytes{'0', '1', ',', 'A', ',', 'A', 'l', 'p', 'h', 'a', '\n'});
@@ -386,19 +460,28 @@ const std::vector<Row> kRows = {
          setup.unprivileged = isRoot();
          return setup;
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "Maker", true); }},
     {"FerinThatIsADirectoryShowsNoDetail",
      [](Scene& s) {
          mkdir(s.sideFile("ferin.ini").c_str(), 0755);
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "MROM_Ver", true); }},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "MROM_Ver", true); }},
     {"FerinOfBinaryJunkCountsByItsPresence",
      [](Scene& s) {
          s.write("side/ferin.ini", junk(300, 11));
          return plain(s.sample());
      },
-     0, {}, {}, [](const nlohmann::json& run) { expectHidden(run, "MROM_Ver", false); }},
+     0,
+     {},
+     {},
+     [](const nlohmann::json& run) { expectHidden(run, "MROM_Ver", false); }},
 };
 
 class BadInput : public ::testing::TestWithParam<Row> {};
@@ -409,11 +492,9 @@ TEST_P(BadInput, EndsInTimeWithItsOwnResultAndLeavesTheImageAlone) {
     const Input setup = row.make(scene);
     const test::FileFingerprint before = test::fingerprintAnyMode(setup.watched);
 
-    const test::ProcessEnd end =
-        test::runProcess({PARVEX_CHECK_PATH, "--lang", "en", "--json", "--crc", "--side-dir",
-                          scene.sideDir(), setup.path},
-                         std::chrono::seconds(row.seconds),
-                         setup.unprivileged ? std::optional<uid_t>(test::kNobody) : std::nullopt);
+    const test::ProcessEnd end = test::runProcess(
+        {PARVEX_CHECK_PATH, "--lang", "en", "--json", "--crc", "--side-dir", scene.sideDir(), setup.path},
+        std::chrono::seconds(row.seconds), setup.unprivileged ? std::optional<uid_t>(test::kNobody) : std::nullopt);
     if (setup.unprivileged && end.exited && end.status == 126) GTEST_SKIP() << "cannot run as an ordinary user";
 
     ASSERT_FALSE(end.timedOut) << "no answer within " << row.seconds << " s";

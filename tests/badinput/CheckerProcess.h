@@ -55,7 +55,8 @@ inline ProcessEnd runProcess(const std::vector<std::string>& argv, std::chrono::
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int remaining = 2;
     while (remaining > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             end.timedOut = true;
             kill(pid, SIGKILL);

@@ -14,13 +14,13 @@
 #include "checks/CapacityChecks.h"
 #include "core/ImageFile.h"
 #include "core/RomHeader.h"
-#include "run/Session.h"
 #include "integrity/CcittCrc.h"
 #include "integrity/ChecksumChecks.h"
+#include "run/Session.h"
+#include "run/Steps.h"
 #include "tests/buildinfo/MarkerImages.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
-#include "run/Steps.h"
 
 namespace parvex {
 namespace {
@@ -53,7 +53,8 @@ ImageRecord recordAfterCut(const Session& s, ImageFile& file) {
     ImageRecord r;
     r.header = s.state.Header;
     r.fileSize = s.state.File_Size;
-    r.pass = runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
+    r.pass =
+        runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
     return r;
 }
 
@@ -80,8 +81,8 @@ std::string oneGbitImage(const TempDir& dir, Bytes& header) {
 
 struct TailRow {
     const char* name;
-    std::uint64_t cut;        // bytes taken off the end after the size was measured
-    std::uint32_t tailUsed;   // what the reserved-tail scan must count
+    std::uint64_t cut;       // bytes taken off the end after the size was measured
+    std::uint32_t tailUsed;  // what the reserved-tail scan must count
 };
 
 std::ostream& operator<<(std::ostream& os, const TailRow& r) { return os << r.name; }
@@ -140,8 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Cuts, ShrinkingHalf,
                          ::testing::Values(PadRow{"UncutPaddedHalfFires", kSampleSize, 1},
                                            PadRow{"LastByteGoneIsNoWholeHalf", kSampleSize - 1, 0},
                                            PadRow{"CutInsideTheHalf", kSampleSize - 5 * kMiB, 0},
-                                           PadRow{"CutAtTheHalf", kSampleSize / 2, 0},
-                                           PadRow{"FileEmptied", 0, 0}),
+                                           PadRow{"CutAtTheHalf", kSampleSize / 2, 0}, PadRow{"FileEmptied", 0, 0}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 struct CutRow {
@@ -213,7 +213,8 @@ TEST_P(ShrinkingScans, Segment3AndLogoCrcsUseOnlyWhatIsLeft) {
         if (kLogoData + i >= keep) logo[i] = 0;
     Session reference{""};
     reference.state.File_Size = keep;
-    Bytes zeroed(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(keep, image.size())));
+    Bytes zeroed(image.begin(),
+                 image.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(keep, image.size())));
     const std::string zeroedPath = dir.write("zeroed.SRL", zeroed);
     auto zeroedFile = ImageFile::open(zeroedPath);
     ASSERT_TRUE(zeroedFile);

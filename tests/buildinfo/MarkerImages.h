@@ -15,8 +15,8 @@
 #include "buildinfo/MarkerScan.h"
 #include "core/ImageFile.h"
 #include "run/Session.h"
-#include "tests/support/TempDir.h"
 #include "run/Steps.h"
+#include "tests/support/TempDir.h"
 
 namespace parvex::test {
 
@@ -46,13 +46,14 @@ inline void put(Bytes& image, std::size_t at, const Bytes& bytes) {
 }
 
 inline void putLe32(Bytes& image, std::size_t at, std::uint32_t v) {
-    put(image, at, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-                    static_cast<std::uint8_t>(v >> 24)});
+    put(image, at,
+        {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+         static_cast<std::uint8_t>(v >> 24)});
 }
 
 // Everything the two scans leave in the window.
 struct ScanOutcome {
-    std::vector<std::string> sdk;  // caption, then "|static" for static rows
+    std::vector<std::string> sdk;         // caption, then "|static" for static rows
     std::vector<std::string> middleware;  // development "|" module
     std::string edit10, edit12, edit13;
     int finalBuild = 1;

@@ -67,7 +67,8 @@ inline void sdkMarkerScan(Session& s, const std::vector<std::uint8_t>& image) {
                         return at >= back ? image[at - back] : std::uint8_t{0};
                     };
                     const auto r = static_cast<std::uint16_t>(before(4) + 256 * before(3));
-                    const bool isStatic = static_cast<std::uint32_t>(static_cast<std::uint32_t>(p) - arm9Offset) < arm9Size;
+                    const bool isStatic =
+                        static_cast<std::uint32_t>(static_cast<std::uint32_t>(p) - arm9Offset) < arm9Size;
                     s.model.sdkRows.push_back({sdkCaption(before(1), before(2), r, isStatic), isStatic});
                     pos = st + 1;
                     j = 0;

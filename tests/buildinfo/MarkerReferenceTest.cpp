@@ -55,12 +55,15 @@ class Soup {
 public:
     explicit Soup(std::uint32_t seed) : m_rng(seed) {}
 
-    std::size_t below(std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng); }
+    std::size_t below(std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng);
+    }
     std::uint8_t byte() { return static_cast<std::uint8_t>(below(256)); }
 
     std::string field() {
-        static const std::vector<std::string> kNamed{"VELTRANE", "KELBO", "TORVEN", "QTM", "RVN", "ACME",
-                                                     "Kiro1.2.20000.0830", "HLX-DL3.0.30100.B", "HLX2.1.20203.X", "kelbo"};
+        static const std::vector<std::string> kNamed{
+            "VELTRANE",          "KELBO",          "TORVEN", "QTM", "RVN", "ACME", "Kiro1.2.20000.0830",
+            "HLX-DL3.0.30100.B", "HLX2.1.20203.X", "kelbo"};
         if (below(3) == 0) return kNamed[below(kNamed.size())];
         std::string s;
         const std::size_t n = below(75);
@@ -174,7 +177,8 @@ TEST_P(MarkerScanAgainstReference, RandomChunkingsOfOnePass) {
 
 TEST_P(MarkerScanAgainstReference, ImagesSmallerThanOneWindow) {
     Soup soup(77);
-    for (std::size_t size : {0u, 1u, 4u, 5u, 7u, 8u, 11u, 12u, 13u, 47u, 48u, 49u, 100u, 255u, 256u, 257u, 16383u, 16384u, 16385u}) {
+    for (std::size_t size :
+         {0u, 1u, 4u, 5u, 7u, 8u, 11u, 12u, 13u, 47u, 48u, 49u, 100u, 255u, 256u, 257u, 16383u, 16384u, 16385u}) {
         expectSameAsReference(soup.image(size), "dense image of " + std::to_string(size) + " bytes");
         if (HasFailure()) return;
     }
@@ -220,7 +224,8 @@ TEST_P(MarkerScanAgainstReference, FieldsRunningPastEndOfFile) {
     for (std::size_t tail = 0; tail <= 110; ++tail) {
         Bytes image = soup.sparse(kWindow + 3000, 0);
         const std::size_t at = image.size() - tail;
-        for (std::size_t i = 0; at + i < image.size(); ++i) image[at + i] = static_cast<std::uint8_t>("[SDK+ABCDEFGHIJ:KLMNOP"[i % 22]);
+        for (std::size_t i = 0; at + i < image.size(); ++i)
+            image[at + i] = static_cast<std::uint8_t>("[SDK+ABCDEFGHIJ:KLMNOP"[i % 22]);
         expectSameAsReference(image, "opening " + std::to_string(tail) + " bytes before the end");
         if (HasFailure()) return;
     }
@@ -266,15 +271,17 @@ TEST_P(FullImages, SameAsReference) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FullImages,
-    testing::Combine(kAllPaths, testing::Values(FullRow{"OpeningsBackToBackMisread", test::text("[SDK+")},
-                    FullRow{"EmptyFieldMarkersMisread", test::text("[SDK+:]")},
-                    FullRow{"HiddenMarkersListed", test::text("[SDK+V:QTM]")},
-                    FullRow{"NonFinalMarkersMissed", test::text("[SDK+VELTRANE:KELBO]")},
-                    FullRow{"MagicsSharingEndByteMissed", Bytes(kSdkMagic.begin(), kSdkMagic.end() - 1)},
-                    FullRow{"MagicsBackToBackMissed", Bytes(kSdkMagic.begin(), kSdkMagic.end())},
-                    FullRow{"MagicEndByteStormMisread", Bytes{0x21}},
-                    FullRow{"OpeningByteStormMisread", test::text("[")},
-                    FullRow{"FirstAndLastByteTakenForOpening", test::text("[xyz+")})),
+    testing::Combine(kAllPaths,
+                     testing::Values(FullRow{"OpeningsBackToBackMisread", test::text("[SDK+")},
+                                     FullRow{"EmptyFieldMarkersMisread", test::text("[SDK+:]")},
+                                     FullRow{"HiddenMarkersListed", test::text("[SDK+V:QTM]")},
+                                     FullRow{"NonFinalMarkersMissed", test::text("[SDK+VELTRANE:KELBO]")},
+                                     FullRow{"MagicsSharingEndByteMissed",
+                                             Bytes(kSdkMagic.begin(), kSdkMagic.end() - 1)},
+                                     FullRow{"MagicsBackToBackMissed", Bytes(kSdkMagic.begin(), kSdkMagic.end())},
+                                     FullRow{"MagicEndByteStormMisread", Bytes{0x21}},
+                                     FullRow{"OpeningByteStormMisread", test::text("[")},
+                                     FullRow{"FirstAndLastByteTakenForOpening", test::text("[xyz+")})),
     [](const auto& param) {
         return std::string(test::pathName(std::get<0>(param.param))) + "_" + std::get<1>(param.param).name;
     });

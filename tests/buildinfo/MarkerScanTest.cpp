@@ -7,8 +7,8 @@
 
 #include "MarkerImages.h"
 #include "core/Findings.h"
-#include "tools/SampleImage.h"
 #include "run/Steps.h"
+#include "tools/SampleImage.h"
 
 namespace parvex {
 namespace {
@@ -173,8 +173,7 @@ TEST(MiddlewareMarkerScan, CutVendorSkipsOneByteIntoModule) {
     Bytes image(kWindow, 0x00);
     put(image, 500, middlewareMarker("ABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHIJ", "X"));
     const auto out = scanOutcome(image);
-    EXPECT_EQ(out.middleware,
-              std::vector<std::string>{"ABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHI|ABCDEFGHIJ:X"});
+    EXPECT_EQ(out.middleware, std::vector<std::string>{"ABCDEFGHIJABCDEFGHIJABCDEFGHIJABCDEFGHI|ABCDEFGHIJ:X"});
 }
 
 TEST(MiddlewareMarkerScan, UnclosedModuleCutAt59) {
@@ -193,8 +192,7 @@ TEST(MiddlewareMarkerScan, OpeningsInsideConsumedFieldsFollowResumePosition) {
     EXPECT_EQ(scanOutcome(image).middleware, std::vector<std::string>{"A|[SDK+B:C"});
     Bytes cut(kWindow, 0x00);
     put(cut, 100, test::text("[SDK+A:" + std::string(56, 'M') + "[SDK+B:C]"));
-    EXPECT_EQ(scanOutcome(cut).middleware,
-              (std::vector<std::string>{"A|" + std::string(56, 'M') + "[SD", "B|C"}));
+    EXPECT_EQ(scanOutcome(cut).middleware, (std::vector<std::string>{"A|" + std::string(56, 'M') + "[SD", "B|C"}));
 }
 
 // The next window starts afresh, so an opening inside fields that run into it is found there.
@@ -228,8 +226,8 @@ TEST_P(HiddenModuleTable, Listing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, HiddenModuleTable,
-                         testing::Values(HiddenRow{"TorvenListed", "TORVEN", false}, HiddenRow{"QtmListed", "QTM", false},
-                                         HiddenRow{"RvnListed", "RVN", false},
+                         testing::Values(HiddenRow{"TorvenListed", "TORVEN", false},
+                                         HiddenRow{"QtmListed", "QTM", false}, HiddenRow{"RvnListed", "RVN", false},
                                          HiddenRow{"LowerCaseHidden", "torven", true},
                                          HiddenRow{"PrefixHidden", "QTMX", true},
                                          HiddenRow{"TrailingBlankHidden", "RVN ", true}),
@@ -281,17 +279,17 @@ TEST_P(NonFinalTable, FlagAndColour) {
     EXPECT_EQ(s.model.text(Field::Edit13), row.nonFinal ? row.moduleName : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, NonFinalTable,
-    testing::Values(NonFinalRow{"NonFinalMarkerMissed", "VELTRANE", "KELBO", true, "KELBO"},
-                    NonFinalRow{"VendorCaseIgnored", "Veltrane", "KELBO", false, "KELBO"},
-                    NonFinalRow{"ModuleCaseIgnored", "VELTRANE", "kelbo", false, "kelbo"},
-                    NonFinalRow{"VendorPrefixAccepted", "VELTRANEX", "KELBO", false, "KELBO"},
-                    NonFinalRow{"ModulePrefixAccepted", "VELTRANE", "KELBO2", false, "KELBO2"},
-                    NonFinalRow{"OtherVendorAccepted", "ACME", "KELBO", false, "KELBO"},
-                    NonFinalRow{"WirelessRowOfMakerRed", "VELTRANE", "Kiro1.2.20000.0830", false, "Kiro 1.2 FC "},
-                    NonFinalRow{"EmptyModuleOfMakerRed", "VELTRANE", "", false, ""}),
-    [](const auto& param) { return std::string(param.param.fault); });
+INSTANTIATE_TEST_SUITE_P(Rows, NonFinalTable,
+                         testing::Values(NonFinalRow{"NonFinalMarkerMissed", "VELTRANE", "KELBO", true, "KELBO"},
+                                         NonFinalRow{"VendorCaseIgnored", "Veltrane", "KELBO", false, "KELBO"},
+                                         NonFinalRow{"ModuleCaseIgnored", "VELTRANE", "kelbo", false, "kelbo"},
+                                         NonFinalRow{"VendorPrefixAccepted", "VELTRANEX", "KELBO", false, "KELBO"},
+                                         NonFinalRow{"ModulePrefixAccepted", "VELTRANE", "KELBO2", false, "KELBO2"},
+                                         NonFinalRow{"OtherVendorAccepted", "ACME", "KELBO", false, "KELBO"},
+                                         NonFinalRow{"WirelessRowOfMakerRed", "VELTRANE", "Kiro1.2.20000.0830", false,
+                                                     "Kiro 1.2 FC "},
+                                         NonFinalRow{"EmptyModuleOfMakerRed", "VELTRANE", "", false, ""}),
+                         [](const auto& param) { return std::string(param.param.fault); });
 
 TEST(MiddlewareMarkerScan, ZeroByteEndsComparedText) {
     Bytes image(kWindow, 0x00);

@@ -7,9 +7,9 @@
 #include "buildinfo/SyscallCheck.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
+#include "tests/support/TempDir.h"
 
 namespace parvex {
 namespace {
@@ -24,12 +24,8 @@ struct SyscallRow {
 };
 
 const std::vector<SyscallRow> kRows = {
-    {"AllZeroIsDefault", -1, 0x00, true},
-    {"FirstByteSet", 0, 0x01, false},
-    {"LastOf32Set", 31, 0x80, false},
-    {"MiddleByteSet", 16, 0xFF, false},
-    {"LineFeedFirst", 0, 0x0A, false},
-    {"Byte33DoesNotCount", 32, 0x41, true},
+    {"AllZeroIsDefault", -1, 0x00, true}, {"FirstByteSet", 0, 0x01, false},  {"LastOf32Set", 31, 0x80, false},
+    {"MiddleByteSet", 16, 0xFF, false},   {"LineFeedFirst", 0, 0x0A, false}, {"Byte33DoesNotCount", 32, 0x41, true},
 };
 
 class SyscallTable : public testing::TestWithParam<SyscallRow> {};

@@ -14,9 +14,9 @@
 #include "core/Findings.h"
 #include "core/ImageFile.h"
 #include "run/Session.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
+#include "tests/support/TempDir.h"
 
 namespace parvex {
 namespace {
@@ -39,8 +39,8 @@ std::uint32_t referenceTailUsed(const std::string& path, std::uint8_t code, std:
         std::uint64_t tail;
         int blocks;
     };
-    const Row rows[] = {{0x0A, 0x8000000, 0x280000, 160}, {0x0B, 0x10000000, 0x500000, 320},
-                        {0x0C, 0x20000000, 0xA60000, 664}};
+    const Row rows[] = {
+        {0x0A, 0x8000000, 0x280000, 160}, {0x0B, 0x10000000, 0x500000, 320}, {0x0C, 0x20000000, 0xA60000, 664}};
     std::uint32_t used = 0;
     for (const Row& r : rows) {
         if (r.code != code || r.size != size) continue;
@@ -155,7 +155,8 @@ Session sessionFor(std::uint8_t code, std::uint64_t fileSize) {
 // The run's record of a pass over the file, made for the session's capacity code and size.
 ImageRecord passRecord(const Session& s, ImageFile& file) {
     ImageRecord r;
-    r.pass = runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
+    r.pass =
+        runImagePass(file, {.capacityCode = s.state.u8(kDeviceCapacity), .fileSize = s.state.File_Size, .arm9 = {}});
     return r;
 }
 
@@ -214,8 +215,15 @@ const std::vector<RomControlRow> kRomControlRows = {
     {"OtpLowWithMaskHigh", kLow3, kHighMask, 0x07, "Error", nullptr, Colour::Black, true, {Msg::RomControlBad}},
     {"AllZero", Low{}, High{}, 0x07, "Error", nullptr, Colour::Black, true, {Msg::RomControlBad}},
     {"LastHighByteOff", kLow1, {0x1E, 0x04}, 0x07, "Error", nullptr, Colour::Black, true, {Msg::RomControlBad}},
-    {"FirstLowByteOff", {0x01, 0x60, 0x58, 0x00, 0xF8, 0x08, 0x18, 0x00}, kHighMask, 0x07, "Error", nullptr,
-     Colour::Black, true, {Msg::RomControlBad}},
+    {"FirstLowByteOff",
+     {0x01, 0x60, 0x58, 0x00, 0xF8, 0x08, 0x18, 0x00},
+     kHighMask,
+     0x07,
+     "Error",
+     nullptr,
+     Colour::Black,
+     true,
+     {Msg::RomControlBad}},
 };
 
 class RomControlTable : public testing::TestWithParam<RomControlRow> {};
@@ -234,8 +242,8 @@ TEST_P(RomControlTable, PatternAndCapacity) {
     EXPECT_EQ(s.model.text(Field::MROM_Ver), row.version ? row.version : "");
     EXPECT_EQ(s.model.field(Field::MROM_Ver).colour, row.versionColour);
     EXPECT_EQ(lines(s), texts(s, row.expected));
-    const bool error = std::any_of(row.expected.begin(), row.expected.end(),
-                                   [](Msg m) { return severityOf(m) == Severity::Error; });
+    const bool error =
+        std::any_of(row.expected.begin(), row.expected.end(), [](Msg m) { return severityOf(m) == Severity::Error; });
     EXPECT_EQ(s.model.messages.colour, error ? Colour::Red : Colour::Black);
 }
 
@@ -292,8 +300,8 @@ TEST_P(TailTable, UsedBytesAtBlockAndChunkEdgesAreAllCounted) {
     SparseImage image(dir, c.chip);
     const std::uint64_t start = c.chip - c.tail;
     image.fill(start, c.tail, 0xFF);
-    const std::uint64_t edges[] = {0,          1,          16383,      16384,      256 * kKiB - 1, 256 * kKiB,
-                                   kMiB - 1,   kMiB,       kMiB + 1,   c.tail - 16385, c.tail - 2, c.tail - 1};
+    const std::uint64_t edges[] = {0,        1,    16383,    16384,          256 * kKiB - 1, 256 * kKiB,
+                                   kMiB - 1, kMiB, kMiB + 1, c.tail - 16385, c.tail - 2,     c.tail - 1};
     for (std::uint64_t e : edges) image.put(start + e, static_cast<std::uint8_t>(e & 0x7F));
     const std::uint32_t used = scanTail(image.path(), c.code, c.chip);
     EXPECT_EQ(used, referenceTailUsed(image.path(), c.code, c.chip));
@@ -400,8 +408,8 @@ struct HalfCase {
     const char* fault;
     std::uint8_t code;
     std::uint64_t size;
-    int fill;                         // the second half's value; -1 leaves the file sparse (zero)
-    std::vector<std::uint64_t> odd;   // offsets set to a value unlike the fill
+    int fill;                        // the second half's value; -1 leaves the file sparse (zero)
+    std::vector<std::uint64_t> odd;  // offsets set to a value unlike the fill
     std::uint32_t padded;
 };
 

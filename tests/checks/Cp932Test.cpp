@@ -36,21 +36,24 @@ TEST_P(Cp932Decode, ShowsTheNameAsUtf8) {
 // character is cut short at the end (dropped).
 INSTANTIATE_TEST_SUITE_P(
     MakerNames, Cp932Decode,
-    testing::Values(
-        DecodeRow{"AsciiStaysAscii", "ZR Soft 01", "ZR Soft 01"},
-        DecodeRow{"KanjiAndKatakana", "\x93\xfa\x96\x7b\x8c\xea\x83\x5c\x83\x74\x83\x67", "日本語ソフト"},
-        DecodeRow{"TrailByteThatLooksLikeBackslash", "\x83\x5c", "ソ"},
-        DecodeRow{"HalfWidthKatakana", "\xbf\xcc\xc4", "ｿﾌﾄ"},
-        DecodeRow{"NecAndIbmExtensions", "\x87\x40\xfa\x40\xed\x40", "①ⅰ纊"},
-        DecodeRow{"WindowsWaveDashAndBackslash", "\x81\x60\x81\x5f\x5c\x7e", "～＼\\~"},
-        DecodeRow{"UserDefinedAreaToPrivateUse", "\xf0\x40\xf9\xfc", "\xee\x80\x80\xee\x9d\x97"},
-        DecodeRow{"EmptyName", "", ""},
-        DecodeRow{"LoneByte80", "A\x80" "B", "A\xef\xbf\xbd" "B"},
-        DecodeRow{"LoneByteA0AndFD", "\xa0\xfd", "\xef\xbf\xbd\xef\xbf\xbd"},
-        DecodeRow{"LeadWithSpaceAfter", "\x81 x", "\xef\xbf\xbd x"},
-        DecodeRow{"UnassignedPair", "\x85\x40", "\xef\xbf\xbd@"},
-        DecodeRow{"LeadCutShortAtEnd", "AB\x93", "AB"},
-        DecodeRow{"CharacterThenCutShort", "\x93\xfa\x96", "日"}),
+    testing::Values(DecodeRow{"AsciiStaysAscii", "ZR Soft 01", "ZR Soft 01"},
+                    DecodeRow{"KanjiAndKatakana", "\x93\xfa\x96\x7b\x8c\xea\x83\x5c\x83\x74\x83\x67", "日本語ソフト"},
+                    DecodeRow{"TrailByteThatLooksLikeBackslash", "\x83\x5c", "ソ"},
+                    DecodeRow{"HalfWidthKatakana", "\xbf\xcc\xc4", "ｿﾌﾄ"},
+                    DecodeRow{"NecAndIbmExtensions", "\x87\x40\xfa\x40\xed\x40", "①ⅰ纊"},
+                    DecodeRow{"WindowsWaveDashAndBackslash", "\x81\x60\x81\x5f\x5c\x7e", "～＼\\~"},
+                    DecodeRow{"UserDefinedAreaToPrivateUse", "\xf0\x40\xf9\xfc", "\xee\x80\x80\xee\x9d\x97"},
+                    DecodeRow{"EmptyName", "", ""},
+                    DecodeRow{"LoneByte80",
+                              "A\x80"
+                              "B",
+                              "A\xef\xbf\xbd"
+                              "B"},
+                    DecodeRow{"LoneByteA0AndFD", "\xa0\xfd", "\xef\xbf\xbd\xef\xbf\xbd"},
+                    DecodeRow{"LeadWithSpaceAfter", "\x81 x", "\xef\xbf\xbd x"},
+                    DecodeRow{"UnassignedPair", "\x85\x40", "\xef\xbf\xbd@"},
+                    DecodeRow{"LeadCutShortAtEnd", "AB\x93", "AB"},
+                    DecodeRow{"CharacterThenCutShort", "\x93\xfa\x96", "日"}),
     [](const testing::TestParamInfo<DecodeRow>& row) { return std::string(row.param.name); });
 
 #ifndef _WIN32

@@ -10,9 +10,9 @@
 #include "core/Findings.h"
 #include "core/ImageFile.h"
 #include "run/Session.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
+#include "tests/support/TempDir.h"
 
 namespace parvex {
 namespace {
@@ -88,7 +88,11 @@ const std::vector<CapacityRow> kCapacityRows = {
     {"TwoGiBUnder32Gbit", 0x0F, 2147483648ull, "32Gbit", "16Gbit", {Msg::CapacityMismatch}},
     {"FourGiBUnder16Gbit", 0x0E, 4294967296ull, "16Gbit", "32Gbit", {Msg::CapacityMismatch}},
     {"FourGiBPlusOne", 0x0F, 4294967297ull, "32Gbit", nullptr, {Msg::FileSizeBad, Msg::CapacityMismatch}},
-    {"SizeWrapsTo1MbitIn32Bits", 0x00, 4294967296ull + 131072, "1Mbit", nullptr,
+    {"SizeWrapsTo1MbitIn32Bits",
+     0x00,
+     4294967296ull + 131072,
+     "1Mbit",
+     nullptr,
      {Msg::FileSizeBad, Msg::CapacityMismatch}},
     {"SizeWrapsToZeroIn32Bits", 0x10, 4294967296ull, nullptr, "32Gbit", {Msg::CapacityMismatch}},
 };
@@ -119,7 +123,7 @@ TEST(DeviceCapacity, EveryCodeAgreesOnlyWithItsOwnSize) {
         for (int sized = 0x00; sized <= 0x0F; ++sized) {
             Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(code));
             s.state.File_Size = kMbit << sized;
-    runStep(s, Step::CheckDeviceCapacity);
+            runStep(s, Step::CheckDeviceCapacity);
             if (code == sized) {
                 EXPECT_TRUE(lines(s).empty()) << code;
                 EXPECT_EQ(s.model.text(Field::ROM), s.model.text(Field::ROM_size)) << code;
@@ -156,7 +160,7 @@ TEST(DeviceCapacity, SparseFilesOfTwoAndFourGiB) {
         ASSERT_TRUE(file);
         Session s = sessionWith(kDeviceCapacity, static_cast<std::uint8_t>(code));
         s.state.File_Size = file->size();
-    runStep(s, Step::CheckDeviceCapacity);
+        runStep(s, Step::CheckDeviceCapacity);
         EXPECT_TRUE(lines(s).empty()) << size;
         EXPECT_EQ(s.model.text(Field::ROM), code == 0x0E ? "16Gbit" : "32Gbit");
     }

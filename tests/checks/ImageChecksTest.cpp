@@ -10,8 +10,8 @@
 #include "checks/ReferenceLogo.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
@@ -36,12 +36,9 @@ struct OffsetRow {
 };
 
 const std::vector<OffsetRow> kOffsetRows = {
-    {"AllZero", {0x00, 0x00, 0x00, 0x00}, true},
-    {"OnlyHighByteSet", {0x00, 0x00, 0x00, 0x01}, false},
-    {"SecondByteSet", {0x00, 0x80, 0x00, 0x00}, false},
-    {"OnlyLowByteSet", {0x01, 0x00, 0x00, 0x00}, false},
-    {"LargestOffset", {0xFF, 0xFF, 0xFF, 0xFF}, false},
-    {"HighBitOnly", {0x00, 0x00, 0x00, 0x80}, false},
+    {"AllZero", {0x00, 0x00, 0x00, 0x00}, true},        {"OnlyHighByteSet", {0x00, 0x00, 0x00, 0x01}, false},
+    {"SecondByteSet", {0x00, 0x80, 0x00, 0x00}, false}, {"OnlyLowByteSet", {0x01, 0x00, 0x00, 0x00}, false},
+    {"LargestOffset", {0xFF, 0xFF, 0xFF, 0xFF}, false}, {"HighBitOnly", {0x00, 0x00, 0x00, 0x80}, false},
 };
 
 class OffsetTable : public testing::TestWithParam<OffsetRow> {};

@@ -5,8 +5,8 @@
 
 #include <array>
 #include <cstdint>
-#include <ostream>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,9 +14,9 @@
 #include "checks/MakerList.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
+#include "tests/support/TempDir.h"
 
 namespace parvex {
 namespace {
@@ -60,9 +60,7 @@ protected:
             s.state.Maker_Chars[i] = static_cast<std::uint8_t>(code[i]);
     }
 
-    void setLanguage(Language lang) {
-        s.model.setLanguage(lang);
-    }
+    void setLanguage(Language lang) { s.model.setLanguage(lang); }
 
     const std::string& shown() const { return s.model.text(Field::Maker); }
     Colour makerColour() const { return s.model.field(Field::Maker).colour; }
@@ -139,8 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         named("DuplicateCodeFirstWins", "01,A,First\n01,B,Second\n", "01", kEn, "First"),
         noData("NoLineMatches", "02,B,Beta\n03,C,Gamma\n", "01", kJa),
         noData("NoLineMatchesLastWithoutLineEnd", "02,B,Beta\n03,C,Gamma", "01", kEn),
-        noData("EmptyList", "", "01", kEn),
-        noData("OnlyLineEnds", "\n\n\r\n", "01", kEn),
+        noData("EmptyList", "", "01", kEn), noData("OnlyLineEnds", "\n\n\r\n", "01", kEn),
         named("LongLineRemainderReadAsNextLine", "02" + std::string(39, 'x') + "01,R,Remainder\n", "01", kEn,
               "Remainder"),
         named("LineOf41KeepsNextLine", "02" + std::string(38, 'x') + "\n01,A,Alpha\n", "01", kEn, "Alpha"),
@@ -190,16 +187,17 @@ TEST_P(MakerCodes, Verdict) {
     EXPECT_FALSE(s.model.field(Field::Maker).visible);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MakerCheck, MakerCodes,
-    testing::Values(CodeRow{"DoubleZero", "00", true}, CodeRow{"ZeroThenNul", std::string("0\0", 2), true},
-                    CodeRow{"NulCode", std::string(2, '\0'), true}, CodeRow{"BracketFirst", "[0", true},
-                    CodeRow{"LowerCase", "ab", true}, CodeRow{"SlashBelowDigits", "/1", true},
-                    CodeRow{"BracketSecond", "Z[", true}, CodeRow{"HighByte", "0\xFF", true},
-                    CodeRow{"Blank", " 1", true}, CodeRow{"ZeroOne", "01", false},
-                    CodeRow{"ZeroZ", "0Z", false}, CodeRow{"DoubleZ", "ZZ", false},
-                    CodeRow{"OneZero", "10", false}, CodeRow{"Punctuation", ":@", false}),
-    [](const testing::TestParamInfo<CodeRow>& p) { return std::string(p.param.fault); });
+INSTANTIATE_TEST_SUITE_P(MakerCheck, MakerCodes,
+                         testing::Values(CodeRow{"DoubleZero", "00", true},
+                                         CodeRow{"ZeroThenNul", std::string("0\0", 2), true},
+                                         CodeRow{"NulCode", std::string(2, '\0'), true},
+                                         CodeRow{"BracketFirst", "[0", true}, CodeRow{"LowerCase", "ab", true},
+                                         CodeRow{"SlashBelowDigits", "/1", true},
+                                         CodeRow{"BracketSecond", "Z[", true}, CodeRow{"HighByte", "0\xFF", true},
+                                         CodeRow{"Blank", " 1", true}, CodeRow{"ZeroOne", "01", false},
+                                         CodeRow{"ZeroZ", "0Z", false}, CodeRow{"DoubleZ", "ZZ", false},
+                                         CodeRow{"OneZero", "10", false}, CodeRow{"Punctuation", ":@", false}),
+                         [](const testing::TestParamInfo<CodeRow>& p) { return std::string(p.param.fault); });
 
 using MakerList = MakerFixture;
 
@@ -362,8 +360,14 @@ TEST_F(MakerList, ShowMakerNameDecodesTheStoredName) {
 }
 
 TEST(MakerNameDecoding, BrokenSequenceKeepsTheByteAfterIt) {
-    EXPECT_EQ(decodeName("\xE3" "A", ListEncoding::Utf8), kReplacement + "A");
-    EXPECT_EQ(decodeName("\x83" "A", ListEncoding::ShiftJis), "ア");
+    EXPECT_EQ(decodeName("\xE3"
+                         "A",
+                         ListEncoding::Utf8),
+              kReplacement + "A");
+    EXPECT_EQ(decodeName("\x83"
+                         "A",
+                         ListEncoding::ShiftJis),
+              "ア");
     EXPECT_EQ(decodeName("\x83 A", ListEncoding::ShiftJis), kReplacement + " A");
     EXPECT_EQ(decodeName("\xED\xA0\x80", ListEncoding::Utf8), kReplacement + kReplacement + kReplacement);
 }

@@ -2,27 +2,26 @@
 
 #include <array>
 #include <cstdint>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "checks/NameChecks.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
 
 using test::lines;
-using test::texts;
 using test::setJapanese;
+using test::texts;
 
 void setBytes(Session& s, std::size_t offset, const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        s.state.Header[offset + i] = static_cast<std::uint8_t>(bytes[i]);
+    for (std::size_t i = 0; i < bytes.size(); ++i) s.state.Header[offset + i] = static_cast<std::uint8_t>(bytes[i]);
 }
 
 // The game code as the run shows it in Initial_Code: at most four characters, ending at a 00H.
@@ -31,7 +30,8 @@ std::string codeText(const std::string& code) { return code.substr(0, code.find(
 // The game code text the run hands to the game code check, as read at 0x00C.
 void setCodeText(Session& s, const std::string& text) {
     s.state.Game_Code_Chars.fill(0);
-    for (std::size_t i = 0; i < 4 && i < text.size(); ++i) s.state.Game_Code_Chars[i] = static_cast<std::uint8_t>(text[i]);
+    for (std::size_t i = 0; i < 4 && i < text.size(); ++i)
+        s.state.Game_Code_Chars[i] = static_cast<std::uint8_t>(text[i]);
 }
 
 struct FileNameRow {
@@ -95,12 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
         FileNameRow{"EmptyName", "", "ABCJ", Msg::FileNameFormat, "", ""},
         FileNameRow{"PathEndingInSlash", "/home/dev/QABCJ01.SRL/", "ABCJ", Msg::FileNameFormat, "", ""},
         FileNameRow{"ShortName", "QAB", "ABCJ", Msg::FileNameFormat, "", ""},
-        FileNameRow{"NonAsciiByteNeverMatchesHeader", "Q\xE3" "BCJ01.SRL", "\xE3" "BCJ", Msg::FileNameFormat, "0",
-                    "1"},
+        FileNameRow{"NonAsciiByteNeverMatchesHeader",
+                    "Q\xE3"
+                    "BCJ01.SRL",
+                    "\xE3"
+                    "BCJ",
+                    Msg::FileNameFormat, "0", "1"},
         FileNameRow{"NonAsciiVersion", "QABCJ\xC3\xA9.SRL", "ABCJ", Msg::FileNameFormat, "\xC3", "\xA9"},
         FileNameRow{"ComponentOver255Bytes", "QABCJ01.SRL" + kLongTail, "ABCJ", Msg::FileNameFormat, "0", "1"},
-        FileNameRow{"LowerCaseInOverlongComponent", "qABCJ01.SRL" + kLongTail, "ABCJ", Msg::FileNameCaps, "0",
-                    "1"},
+        FileNameRow{"LowerCaseInOverlongComponent", "qABCJ01.SRL" + kLongTail, "ABCJ", Msg::FileNameCaps, "0", "1"},
         FileNameRow{"HugeName", std::string(100000, 'q'), "ABCJ", Msg::FileNameCaps, "q", "q"}),
     [](const testing::TestParamInfo<FileNameRow>& p) { return std::string(p.param.fault); });
 
@@ -157,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
     NameChecks, TitleVerdicts,
     testing::Values(TitleRow{"ShortTitlePadded", title("ABC"), std::nullopt},
                     TitleRow{"FullTitle", title("ABCDEFGHIJKL"), std::nullopt},
-                    TitleRow{"AllZero", title(""), std::nullopt},
-                    TitleRow{"RangeEnds", title(" _ABC"), std::nullopt},
+                    TitleRow{"AllZero", title(""), std::nullopt}, TitleRow{"RangeEnds", title(" _ABC"), std::nullopt},
                     TitleRow{"CharacterAfterZero", title(std::string("AB\0C", 4)), Msg::TitleSpace},
                     TitleRow{"BlankAfterZero", title(std::string("AB\0 ", 4)), Msg::TitleSpace},
                     TitleRow{"TrailingBlankAfterZero", title(std::string("AB") + std::string(9, '\0') + " "),
@@ -175,8 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TitleRow>& p) { return std::string(p.param.fault); });
 
 TEST(GameTitle, JapaneseTexts) {
-    for (const auto& [bytes, expected] :
-         std::vector<std::pair<std::string, std::string>>{
+    for (const auto& [bytes, expected] : std::vector<std::pair<std::string, std::string>>{
              {"ABc", "ソフトタイトルに許可されてないASCIIコードが使われています。"},
              {"ABCDEFGHIJK ", "ソフトタイトルの未使用部分には00Hを登録してください。"},
              {std::string("AB\0C", 4), "ソフトタイトルのスペース部分には20Hを登録してください。"}}) {
@@ -218,17 +219,16 @@ GameCodeRow codeRow(const char* fault, const std::string& bytes, std::vector<Msg
 
 INSTANTIATE_TEST_SUITE_P(
     NameChecks, GameCodes,
-    testing::Values(codeRow("PlainCode", "ABCJ", {}), codeRow("RangeEnds", "0_9Z", {}),
-                    codeRow("SdkDefault", "ZQVJ", {Msg::GameCodeDefault}),
-                    codeRow("LowerDefaultIsNotDefault", "zqvj", {Msg::GameCodeBad}),
-                    codeRow("ZeroInside", std::string("AB\0J", 4), {Msg::GameCodeBad}),
-                    codeRow("AllZero", std::string(4, '\0'), {Msg::GameCodeBad}),
-                    codeRow("LowerCase", "ABcJ", {Msg::GameCodeBad}), codeRow("Blank", "AB J", {Msg::GameCodeBad}),
-                    codeRow("BelowDigits", "AB/J", {Msg::GameCodeBad}),
-                    codeRow("Backquote", "AB`J", {Msg::GameCodeBad}),
-                    codeRow("HighByte", "AB\xC0J", {Msg::GameCodeBad}),
-                    GameCodeRow{"DefaultTextComesBeforeBadBytes", "ZQV\x01", "ZQVJ",
-                                {Msg::GameCodeDefault, Msg::GameCodeBad}}),
+    testing::Values(
+        codeRow("PlainCode", "ABCJ", {}), codeRow("RangeEnds", "0_9Z", {}),
+        codeRow("SdkDefault", "ZQVJ", {Msg::GameCodeDefault}),
+        codeRow("LowerDefaultIsNotDefault", "zqvj", {Msg::GameCodeBad}),
+        codeRow("ZeroInside", std::string("AB\0J", 4), {Msg::GameCodeBad}),
+        codeRow("AllZero", std::string(4, '\0'), {Msg::GameCodeBad}),
+        codeRow("LowerCase", "ABcJ", {Msg::GameCodeBad}), codeRow("Blank", "AB J", {Msg::GameCodeBad}),
+        codeRow("BelowDigits", "AB/J", {Msg::GameCodeBad}), codeRow("Backquote", "AB`J", {Msg::GameCodeBad}),
+        codeRow("HighByte", "AB\xC0J", {Msg::GameCodeBad}),
+        GameCodeRow{"DefaultTextComesBeforeBadBytes", "ZQV\x01", "ZQVJ", {Msg::GameCodeDefault, Msg::GameCodeBad}}),
     [](const testing::TestParamInfo<GameCodeRow>& p) { return std::string(p.param.fault); });
 
 TEST(GameCode, JapaneseTexts) {

@@ -9,8 +9,8 @@
 #include "checks/ReleaseCheck.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
@@ -19,7 +19,9 @@ using test::lines;
 using test::texts;
 
 // The release character as CheckFileName hands it over: 0 when the name has none.
-std::uint8_t releaseChar(const std::string& c) { return c.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(c[0]); }
+std::uint8_t releaseChar(const std::string& c) {
+    return c.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(c[0]);
+}
 
 struct ReleaseRow {
     const char* fault;
@@ -53,22 +55,24 @@ TEST_P(ReleaseBytes, AgainstTheNameCharacter) {
 INSTANTIATE_TEST_SUITE_P(
     ReleaseCheck, ReleaseBytes,
     testing::Values(
-        ReleaseRow{"Zero", 0x00, "0", "Ver.0", "0", {}},
-        ReleaseRow{"One", 0x01, "1", "Ver.1", "1", {}},
-        ReleaseRow{"Nine", 0x09, "9", "Ver.9", "9", {}},
-        ReleaseRow{"E0", 0xE0, "E", "Ver.E", "E", {}},
+        ReleaseRow{"Zero", 0x00, "0", "Ver.0", "0", {}}, ReleaseRow{"One", 0x01, "1", "Ver.1", "1", {}},
+        ReleaseRow{"Nine", 0x09, "9", "Ver.9", "9", {}}, ReleaseRow{"E0", 0xE0, "E", "Ver.E", "E", {}},
         ReleaseRow{"NameCharacterDiffers", 0x01, "0", "Ver.1", "1", {Msg::ReleaseVersionMismatch}},
         ReleaseRow{"LowerCaseE", 0xE0, "e", "Ver.E", "E", {Msg::ReleaseVersionMismatch}},
-        ReleaseRow{"ByteAsCharacterIsNotTheDigit", 0x31, "1", "No matching data", "",
+        ReleaseRow{"ByteAsCharacterIsNotTheDigit",
+                   0x31,
+                   "1",
+                   "No matching data",
+                   "",
                    {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}},
         ReleaseRow{"NoCharacterInName", 0x03, "", "Ver.3", "3", {Msg::ReleaseVersionMismatch}},
-        ReleaseRow{"UnknownByte", 0x0A, "0", "No matching data", "",
-                   {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}},
+        ReleaseRow{
+            "UnknownByte", 0x0A, "0", "No matching data", "", {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}},
         ReleaseRow{"UnknownByteShortName", 0x0A, "", "No matching data", "", {Msg::ReleaseVersionBad}},
         ReleaseRow{"JustBelowE0", 0xDF, "", "No matching data", "", {Msg::ReleaseVersionBad}},
         ReleaseRow{"JustAboveE0", 0xE1, "", "No matching data", "", {Msg::ReleaseVersionBad}},
-        ReleaseRow{"TopByte", 0xFF, "\xFF", "No matching data", "",
-                   {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}}),
+        ReleaseRow{
+            "TopByte", 0xFF, "\xFF", "No matching data", "", {Msg::ReleaseVersionBad, Msg::ReleaseVersionMismatch}}),
     [](const testing::TestParamInfo<ReleaseRow>& p) { return std::string(p.param.fault); });
 
 // The release character is the sixth of the name, whether or not the name passes its own check; the
@@ -105,8 +109,9 @@ TEST(ReleaseCheck, JapaneseTextsAndRerunKeepsColours) {
     clearList(s.model);
     runStep(s, Step::CheckReleaseVersion);
     EXPECT_EQ(s.model.text(Field::Version), "該当データなし");
-    EXPECT_EQ(lines(s), (std::vector<std::string>{"リマスター Versionが正しくありません。",
-                                                  "ファイル名のリマスターバージョンとROM内登録データが一致しません。"}));
+    EXPECT_EQ(lines(s),
+              (std::vector<std::string>{"リマスター Versionが正しくありません。",
+                                        "ファイル名のリマスターバージョンとROM内登録データが一致しません。"}));
     for (Field f : {Field::Version, Field::Mask_Rom_Ver, Field::Remaster_Ver})
         EXPECT_EQ(s.model.field(f).colour, Colour::Red);
     EXPECT_EQ(s.model.messages.colour, Colour::Red);

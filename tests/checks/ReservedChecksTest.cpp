@@ -14,8 +14,8 @@
 #include "checks/ReservedChecks.h"
 #include "core/Findings.h"
 #include "run/Session.h"
-#include "tests/support/SessionProbe.h"
 #include "run/Steps.h"
+#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {
@@ -199,12 +199,11 @@ TEST(ReservedChecks, LanguageSwitchGivesSameVerdictsInJapanese) {
     EXPECT_EQ(s.model.text(Field::R_Area2), "0x40");
     EXPECT_EQ(s.model.text(Field::R_Area5), "Error");
     const std::vector<std::string> all = lines(s);
-    for (const char* expected : {"予約領域[0x015 - 0x01C]が正しくありません。", "中国版本体対応フラグが設定されていません。",
-                                 "RFSファイルで、ROMSpeedTypeが設定されていません。",
-                                 "予約領域[0x160 - 0x17F]が正しくありません。"})
+    for (const char* expected :
+         {"予約領域[0x015 - 0x01C]が正しくありません。", "中国版本体対応フラグが設定されていません。",
+          "RFSファイルで、ROMSpeedTypeが設定されていません。", "予約領域[0x160 - 0x17F]が正しくありません。"})
         EXPECT_NE(std::find(all.begin(), all.end(), expected), all.end()) << expected;
 }
-
 
 // Header bytes are arbitrary: every CheckState-only check still ends with one of its own verdicts.
 TEST(HeaderChecks, ArbitraryHeadersGiveKnownVerdicts) {
@@ -218,7 +217,7 @@ TEST(HeaderChecks, ArbitraryHeadersGiveKnownVerdicts) {
         runStep(s, Step::CheckProductCode);
         runStep(s, Step::CheckDeviceCode);
         s.state.File_Size = s.state.File_Size;
-    runStep(s, Step::CheckDeviceCapacity);
+        runStep(s, Step::CheckDeviceCapacity);
         runStep(s, Step::CheckReservedAndRegionFlags);
         runStep(s, Step::CheckRomSpeedType);
         CheckReservedRange(s.state, s.model, {0x078, 0x07F, Field::R_Area3, Msg::Reserved078});
@@ -232,8 +231,8 @@ TEST(HeaderChecks, ArbitraryHeadersGiveKnownVerdicts) {
         runStep(s, Step::CheckLogoCharacterData);
         runStep(s, Step::CheckWastedCapacity);
         runStep(s, Step::CheckFinalRomBuild);
-        for (Field f : {Field::R_Area1, Field::R_Area3, Field::R_Area4, Field::R_Area5, Field::Banner_ans,
-                        Field::Char_data})
+        for (Field f :
+             {Field::R_Area1, Field::R_Area3, Field::R_Area4, Field::R_Area5, Field::Banner_ans, Field::Char_data})
             EXPECT_TRUE(verdicts.count(s.model.text(f))) << fieldName(f) << " " << s.model.text(f);
         const std::string speed = s.model.text(Field::R_Area2);
         EXPECT_TRUE(speed == "OK" || (speed.size() == 4 && speed.rfind("0x", 0) == 0)) << speed;

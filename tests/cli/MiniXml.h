@@ -127,8 +127,8 @@ private:
             } else if (ref.size() > 1 && ref[0] == '#') {
                 const bool hex = ref[1] == 'x';
                 const std::string digits = ref.substr(hex ? 2 : 1);
-                if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") !=
-                                          std::string::npos) {
+                if (digits.empty() ||
+                    digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos) {
                     fail("bad character reference");
                     return std::nullopt;
                 }

@@ -67,11 +67,26 @@ const std::vector<Hostile>& hostiles() {
         {"BEL", "A\aB", "\\x07"},
         {"CR", "A\rFORGED", "\\r"},
         {"LF", "A\nFORGED", "\\n"},
-        {"DEL", "A\x7f" "B", "\\x7F"},
-        {"C1 CSI", "A\xc2\x9b" "2J", "\\u009B"},
-        {"raw 9B", "A\x9b" "2J", "\xEF\xBF\xBD"},
-        {"RLO", "A\xe2\x80\xae" "DEF", "\\u202E"},
-        {"LRI", "A\xe2\x81\xa6" "DEF", "\\u2066"},
+        {"DEL",
+         "A\x7f"
+         "B",
+         "\\x7F"},
+        {"C1 CSI",
+         "A\xc2\x9b"
+         "2J",
+         "\\u009B"},
+        {"raw 9B",
+         "A\x9b"
+         "2J",
+         "\xEF\xBF\xBD"},
+        {"RLO",
+         "A\xe2\x80\xae"
+         "DEF",
+         "\\u202E"},
+        {"LRI",
+         "A\xe2\x81\xa6"
+         "DEF",
+         "\\u2066"},
         {"invalid UTF-8", "A\xff\xfe\xc3", "\xEF\xBF\xBD"},
     };
     return kRows;
@@ -124,7 +139,7 @@ enum class Place { Title, Module, FileName, MakerName, SideDirMessage, UsageMess
 TEST_F(Pipeline, HostileTextIsShownEscapedWhereverItComesFrom) {
     for (const Hostile& h : hostiles()) {
         for (Place place : {Place::Title, Place::Module, Place::FileName, Place::MakerName, Place::SideDirMessage,
-                                Place::UsageMessage}) {
+                            Place::UsageMessage}) {
             std::vector<std::uint8_t> image = buildSampleImage();
             std::string name = "QPVXJ00.SRL";
             std::vector<std::string> args;
@@ -152,7 +167,8 @@ TEST_F(Pipeline, HostileTextIsShownEscapedWhereverItComesFrom) {
             }
             const std::string path = sample(name, image);
             if (place == Place::SideDirMessage) {
-                const Child c = test::runChild({PARVEX_CHECK_PATH, "--side-dir", path, path}, kPlainEnv, scratch.path());
+                const Child c =
+                    test::runChild({PARVEX_CHECK_PATH, "--side-dir", path, path}, kPlainEnv, scratch.path());
                 EXPECT_EQ(c.status, 2);
                 expectSafe(c.err, h, "the --side-dir message");
                 continue;
@@ -212,8 +228,8 @@ TEST_F(Pipeline, AReportThatCannotBeWrittenExitsThree) {
 
 TEST_F(Pipeline, AJUnitFileThatCannotBeWrittenExitsThree) {
     const std::string clean = this->clean();
-    for (const std::string& target : {std::string("/dev/full"), dir.file("no/such/dir/report.xml"),
-                                      dir.path().string()}) {
+    for (const std::string& target :
+         {std::string("/dev/full"), dir.file("no/such/dir/report.xml"), dir.path().string()}) {
         const Child c = check({"--junit", target, clean});
         EXPECT_EQ(c.status, 3) << target;
         EXPECT_EQ(std::count(c.err.begin(), c.err.end(), '\n'), 1) << c.err;
@@ -285,7 +301,8 @@ std::string linkTo(const TempDir& d, const std::string& to) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, JUnitPath,
     ::testing::Values(
-        JUnitPathRow{"TheImageItself", [](const TempDir&, const std::string& image) { return image; }, Lands::Refused},
+        JUnitPathRow{"TheImageItself", [](const TempDir&, const std::string& image) { return image; },
+                     Lands::Refused},
         JUnitPathRow{"TheImageSpelledOtherwise",
                      [](const TempDir& d, const std::string&) { return d.path().string() + "/./QPVXJ00.SRL"; },
                      Lands::Refused},
@@ -297,22 +314,27 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      Lands::Refused},
         JUnitPathRow{"SomeOtherXml",
-                     [](const TempDir& d, const std::string&) { return d.write("pom.xml", std::string("<?xml version=\"1.0\"?><project/>")); },
+                     [](const TempDir& d, const std::string&) {
+                         return d.write("pom.xml", std::string("<?xml version=\"1.0\"?><project/>"));
+                     },
                      Lands::Refused},
         JUnitPathRow{"AnEmptyPath", [](const TempDir&, const std::string&) { return std::string(); }, Lands::Refused},
         JUnitPathRow{"AnEarlierReport",
                      [](const TempDir& d, const std::string&) {
-                         return d.write("r.xml", std::string("<?xml version=\"1.0\"?>\n<testsuites name=\"old\"/>\n"));
+                         return d.write("r.xml",
+                                        std::string("<?xml version=\"1.0\"?>\n<testsuites name=\"old\"/>\n"));
                      },
                      Lands::File},
-        JUnitPathRow{"AnEmptyFile", [](const TempDir& d, const std::string&) { return d.write("r.xml", std::string()); },
+        JUnitPathRow{"AnEmptyFile",
+                     [](const TempDir& d, const std::string&) { return d.write("r.xml", std::string()); },
                      Lands::File},
         JUnitPathRow{"ANewFile", [](const TempDir& d, const std::string&) { return d.file("new.xml"); }, Lands::File},
         JUnitPathRow{"Dash", [](const TempDir&, const std::string&) { return std::string("-"); }, Lands::Stdout},
         JUnitPathRow{"DevStdout", [](const TempDir&, const std::string&) { return std::string("/dev/stdout"); },
                      Lands::Stdout},
         JUnitPathRow{"ALinkToStandardOutput",
-                     [](const TempDir& d, const std::string&) { return linkTo(d, "/proc/self/fd/1"); }, Lands::Stdout}),
+                     [](const TempDir& d, const std::string&) { return linkTo(d, "/proc/self/fd/1"); },
+                     Lands::Stdout}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // Whatever happened to standard output, the JUnit report is whole, and the status still says 3.
@@ -358,7 +380,8 @@ TEST_F(Pipeline, SampleToolLeavesNothingBehindAndSaysWhy) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
         EXPECT_EQ(test::slurp(errPath), "parvex-sample: cannot write " + target + ": File too large\n");
         std::vector<std::string> left;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().string());
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            left.push_back(entry.path().string());
         EXPECT_EQ(left, force ? std::vector<std::string>{target} : std::vector<std::string>{});
         if (force) {
             EXPECT_EQ(test::slurp(target), "keep me");
@@ -398,8 +421,8 @@ TEST_F(Pipeline, JUnitReadsBackWithOneCasePerImage) {
         EXPECT_EQ(run.status, 2);  // the missing image
         const auto root = parseXml(test::slurp(junit));
         ASSERT_TRUE(root);
-        const auto suites = root->name == "testsuite" ? std::vector<const test::XmlElement*>{root.get()}
-                                                      : root->all("testsuite");
+        const auto suites =
+            root->name == "testsuite" ? std::vector<const test::XmlElement*>{root.get()} : root->all("testsuite");
         ASSERT_EQ(suites.size(), 1u);
         const test::XmlElement& suite = *suites[0];
         EXPECT_EQ(suite.attributes.at("name"), "parvex-check");
@@ -461,7 +484,8 @@ TEST_F(Pipeline, StartingLanguageIsTheWindowsForBothLanguages) {
     }();
     for (const char* lang : {"en", "ja"}) {
         const auto at = [&](const char* switches) {
-            return nlohmann::json::parse(check({"--json", "--lang", lang, "--switch", switches, faulty}).out)["runs"][0];
+            return nlohmann::json::parse(
+                check({"--json", "--lang", lang, "--switch", switches, faulty}).out)["runs"][0];
         };
         const auto none = at("0");
         const auto two = at("2");
@@ -671,7 +695,10 @@ TEST_F(Pipeline, ByteOrderMarkIsSkippedOnlyInUtf8Lists) {
         std::string shown;
     };
     const std::vector<Row> rows{
-        {"UTF-8 with a mark", "\xEF\xBB\xBF" "01,アルファ,Alpha Games\n", "01", "Alpha"},
+        {"UTF-8 with a mark",
+         "\xEF\xBB\xBF"
+         "01,アルファ,Alpha Games\n",
+         "01", "Alpha"},
         {"UTF-8 without", "01,アルファ,Alpha Games\n", "01", "Alpha"},
         // Not UTF-8 as a whole: the same three bytes are Shift-JIS text and the first code.
         {"Shift-JIS", "\xEF\xBB\xBF\x83\x41,Beta Soft\n", "\xEF\xBB", "Beta"},

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, WholeFile,
     testing::Values(
         WriteRow{"NewFile", [](const auto& d) { return d.file("new.xml"); }, false, true, false, "new report"},
-        WriteRow{"NewJapaneseName", [](const auto& d) { return d.file("報告.xml"); }, true, true, false, "new report"},
+        WriteRow{"NewJapaneseName", [](const auto& d) { return d.file("報告.xml"); }, true, true, false,
+                 "new report"},
         WriteRow{"ExistingReplaced", [](const auto& d) { return d.write("old.xml", std::string("old")); }, true, true,
                  false, "new report"},
         WriteRow{"ExistingKeptWithoutReplace", [](const auto& d) { return d.write("old.xml", std::string("old")); },
@@ -93,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
                  true, false, false, ""},
         WriteRow{"PathLongerThan260Characters",
                  [](const auto& d) {
-                     const std::string deep = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
+                     const std::string deep =
+                         std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
                      fs::create_directories(pathFromUtf8(d.file(deep)));
                      return d.file(deep + "/report.xml");
                  },
@@ -111,8 +113,8 @@ TEST(WholeFile, ShapesOfPathAreToldApart) {
 #ifdef _WIN32
     EXPECT_EQ(inspectPath("NUL").kind, PathKind::Other);
     // The same file however it is spelled: case, slashes, a trailing dot.
-    for (const std::string& other : {dir.file("qpvxj00.srl"), utf8FromPath(dir.path()) + "/QPVXJ00.SRL",
-                                     dir.file("QPVXJ00.SRL.")})
+    for (const std::string& other :
+         {dir.file("qpvxj00.srl"), utf8FromPath(dir.path()) + "/QPVXJ00.SRL", dir.file("QPVXJ00.SRL.")})
         EXPECT_EQ(inspectPath(other).identity, inspectPath(file).identity) << other;
 #else
     EXPECT_EQ(inspectPath("/dev/null").kind, PathKind::Other);
@@ -177,7 +179,8 @@ TEST(WholeFile, AFileTheUserMayNotWriteIsLeftAlone) {
     test::TempDir dir;
     fs::permissions(dir.path(), fs::perms::all);
     const std::string path = dir.write("r.xml", std::string("root's"));
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(path,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     const pid_t pid = fork();
     if (pid == 0) {
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
@@ -220,7 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ChangeRow{"Untouched", [](const std::string&) {}, false},
                     ChangeRow{"ReadByAnother", [](const std::string& p) { (void)contents(p); }, false},
                     ChangeRow{"Cut", [](const std::string& p) { fs::resize_file(pathFromUtf8(p), 16); }, true},
-                    ChangeRow{"Grown", [](const std::string& p) { fs::resize_file(pathFromUtf8(p), 1u << 20); }, true},
+                    ChangeRow{"Grown", [](const std::string& p) { fs::resize_file(pathFromUtf8(p), 1u << 20); },
+                              true},
                     ChangeRow{"RewrittenInPlace",
                               [](const std::string& p) {
                                   std::fstream f(pathFromUtf8(p), std::ios::in | std::ios::out | std::ios::binary);
@@ -245,9 +249,9 @@ TEST(StoredName, IsTheNameOnDiskWhereTheSystemTellsIt) {
         const char* typed;
         const char* stored;  // on Windows
     };
-    for (const Row& row : {Row{"QPVXJ00.SRL", "QPVXJ00.SRL"}, Row{"qpvxj00.srl", "QPVXJ00.SRL"},
-                           Row{"QPVXJ00.SRL.", "QPVXJ00.SRL"}, Row{"QPVXJ00.SRL ", "QPVXJ00.SRL"},
-                           Row{"QABCJ00.SRL", "qabcj00.srl"}}) {
+    for (const Row& row :
+         {Row{"QPVXJ00.SRL", "QPVXJ00.SRL"}, Row{"qpvxj00.srl", "QPVXJ00.SRL"}, Row{"QPVXJ00.SRL.", "QPVXJ00.SRL"},
+          Row{"QPVXJ00.SRL ", "QPVXJ00.SRL"}, Row{"QABCJ00.SRL", "qabcj00.srl"}}) {
         auto file = ImageFile::open(dir.file(row.typed));
 #ifdef _WIN32
         ASSERT_TRUE(file) << row.typed;
@@ -286,8 +290,8 @@ TEST(Wildcards, ExpandToTheMatchingFilesOnWindowsOnly) {
     const std::string base = utf8FromPath(dir.path()) + "/";
     const std::vector<std::string> args{base + "*.SRL", base + "*.none", base + "QAAAJ00.SRL"};
 #ifdef _WIN32
-    const std::vector<std::string> expected{base + "QAAAJ00.SRL", base + "QBBBJ00.SRL", base + "日本語の提出イメージ.SRL",
-                                            base + "*.none", base + "QAAAJ00.SRL"};
+    const std::vector<std::string> expected{base + "QAAAJ00.SRL", base + "QBBBJ00.SRL",
+                                            base + "日本語の提出イメージ.SRL", base + "*.none", base + "QAAAJ00.SRL"};
 #else
     const std::vector<std::string> expected = args;
 #endif

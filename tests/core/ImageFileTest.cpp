@@ -98,7 +98,8 @@ TEST_P(ImageFileRefuses, GivesNothing) {
     fs::create_directory(dir.path() / "folder");
     dir.write("present.bin", kBytes);
     // Joined as text: a name that is not UTF-8 cannot go through the file-system path type on Windows.
-    const std::string path = GetParam().relative.empty() ? std::string() : utf8FromPath(dir.path()) + "/" + GetParam().relative;
+    const std::string path =
+        GetParam().relative.empty() ? std::string() : utf8FromPath(dir.path()) + "/" + GetParam().relative;
     EXPECT_FALSE(ImageFile::open(path).has_value());
 }
 

@@ -91,12 +91,11 @@ const CatalogueRow kCatalogue[] = {
     {"LoneByteFed", {0x7E}, 0x0000},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, CcittCatalogue,
-                         testing::Combine(testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256, CcittPath::Vpclmul),
-                                          testing::ValuesIn(kCatalogue)),
-                         [](const auto& param) {
-                             return pathName(std::get<0>(param.param)) + "_" + std::get<1>(param.param).fault;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CcittCatalogue,
+    testing::Combine(testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256, CcittPath::Vpclmul),
+                     testing::ValuesIn(kCatalogue)),
+    [](const auto& param) { return pathName(std::get<0>(param.param)) + "_" + std::get<1>(param.param).fault; });
 
 class CcittPaths : public testing::TestWithParam<CcittPath> {
 protected:
@@ -161,7 +160,8 @@ TEST_P(CcittPaths, FilesAcrossBlockBoundariesMatchLiteral) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, CcittPaths,
-                         testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256, CcittPath::Vpclmul),
+                         testing::Values(CcittPath::Table, CcittPath::Pclmul, CcittPath::Vpclmul256,
+                                         CcittPath::Vpclmul),
                          [](const auto& param) { return pathName(param.param); });
 
 TEST(CcittFile, DefaultPathMatchesLiteral) {
@@ -174,8 +174,8 @@ TEST(CcittFile, DefaultPathMatchesLiteral) {
 std::uint16_t literalSegment3(const std::vector<std::uint8_t>& image) {
     const std::size_t begin = std::min<std::size_t>(0x3000, image.size());
     const std::size_t end = std::min<std::size_t>(0x4000, image.size());
-    return reference::literalPairSwapCcitt({image.begin() + static_cast<std::ptrdiff_t>(begin),
-                                            image.begin() + static_cast<std::ptrdiff_t>(end)});
+    return reference::literalPairSwapCcitt(
+        {image.begin() + static_cast<std::ptrdiff_t>(begin), image.begin() + static_cast<std::ptrdiff_t>(end)});
 }
 
 TEST(CcittSegment3, OnlyBytesOfTheSegmentCount) {

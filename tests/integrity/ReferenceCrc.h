@@ -23,7 +23,8 @@ inline std::array<std::uint16_t, 256> ccittByteTable() {
     std::array<std::uint16_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
         unsigned value = i << 8;
-        for (int bit = 0; bit < 8; ++bit) value = (value & 0x8000u) ? ((value << 1) & 0xFFFFu) ^ 0x1021u : (value << 1) & 0xFFFFu;
+        for (int bit = 0; bit < 8; ++bit)
+            value = (value & 0x8000u) ? ((value << 1) & 0xFFFFu) ^ 0x1021u : (value << 1) & 0xFFFFu;
         table[i] = static_cast<std::uint16_t>(value);
     }
     return table;

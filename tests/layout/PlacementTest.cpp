@@ -34,8 +34,8 @@ class PlaceWindow : public testing::TestWithParam<PlaceRow> {};
 
 TEST_P(PlaceWindow, KeepsTheWholeFrameInsideTheArea) {
     const PlaceRow& row = GetParam();
-    const WindowPlacement got = placeWindow(row.available, row.frame, kClientWidth, kClientHeight,
-                                            {kWindowLeft, kWindowTop}, kBar);
+    const WindowPlacement got =
+        placeWindow(row.available, row.frame, kClientWidth, kClientHeight, {kWindowLeft, kWindowTop}, kBar);
     EXPECT_EQ(got.frame.x, row.expected.frame.x);
     EXPECT_EQ(got.frame.y, row.expected.frame.y);
     EXPECT_EQ(got.clientWidth, row.expected.clientWidth);
@@ -48,13 +48,12 @@ TEST_P(PlaceWindow, KeepsTheWholeFrameInsideTheArea) {
     EXPECT_LE(got.frame.y + got.clientHeight + row.frame.top + row.frame.bottom, a.top + a.height);
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, PlaceWindow, testing::ValuesIn(kPlaceRows),
-                         [](const auto& row) {
-                             std::string name = row.param.name;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Screens, PlaceWindow, testing::ValuesIn(kPlaceRows), [](const auto& row) {
+    std::string name = row.param.name;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+});
 
 struct FrameRow {
     const char* name;

@@ -37,17 +37,14 @@ TEST(JUnitReportHead, OnlyAnEarlierReportMayBeReplaced) {
         const char* head;
         bool report;
     };
-    for (const Row& r : {Row{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"parvex-check\">", true},
-                         Row{"<?xml version=\"1.0\"?><testsuite name=\"x\"/>", true},
-                         Row{"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- made by CI -->\n<testsuites>", true},
-                         Row{"<?xml version=\"1.0\"?>\n<testsuitesX>", false},
-                         Row{"<?xml version=\"1.0\"?>\n<html>", false},
-                         Row{"<?xml version=\"1.0\"?>\n<!-- never closed <testsuites>", false},
-                         Row{"<?xml version=\"1.0\"", false},
-                         Row{"<testsuites>", false},
-                         Row{" <?xml version=\"1.0\"?><testsuites>", false},
-                         Row{"QPVXJ00<?xml?><testsuites>", false},
-                         Row{"", false}})
+    for (const Row& r :
+         {Row{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"parvex-check\">", true},
+          Row{"<?xml version=\"1.0\"?><testsuite name=\"x\"/>", true},
+          Row{"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- made by CI -->\n<testsuites>", true},
+          Row{"<?xml version=\"1.0\"?>\n<testsuitesX>", false}, Row{"<?xml version=\"1.0\"?>\n<html>", false},
+          Row{"<?xml version=\"1.0\"?>\n<!-- never closed <testsuites>", false}, Row{"<?xml version=\"1.0\"", false},
+          Row{"<testsuites>", false}, Row{" <?xml version=\"1.0\"?><testsuites>", false},
+          Row{"QPVXJ00<?xml?><testsuites>", false}, Row{"", false}})
         EXPECT_EQ(isJUnitReport(r.head), r.report) << r.head;
 }
 

@@ -38,7 +38,11 @@ TEST(SafeText, EscapesWhatATerminalWouldActOnAndNothingElse) {
         {"line separator", "\xE2\x80\xA8", "\\u2028"},
         {"zero-width joiner stays", "\xE2\x80\x8D", "\xE2\x80\x8D"},
         {"U+206A stays", "\xE2\x81\xAA", "\xE2\x81\xAA"},
-        {"a lone C1 byte", "a\x9b" "b", "a\xEF\xBF\xBD" "b"},
+        {"a lone C1 byte",
+         "a\x9b"
+         "b",
+         "a\xEF\xBF\xBD"
+         "b"},
         {"overlong slash", "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"overlong three-byte", "\xE0\x80\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"surrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -61,11 +65,17 @@ TEST(XmlText, EscapesMarkupAndDropsWhatXmlForbids) {
     const std::vector<Row> rows{
         {"markup", "<a href=\"x\">&'</a>", "&lt;a href=&quot;x&quot;&gt;&amp;&apos;&lt;/a&gt;"},
         {"line ends and tabs as references", "a\nb\r\tc", "a&#10;b&#13;&#9;c"},
-        {"controls dropped", "a\x01\x1b" "b", "ab"},
+        {"controls dropped",
+         "a\x01\x1b"
+         "b",
+         "ab"},
         {"C1 kept: XML allows it", "\xC2\x85", "\xC2\x85"},
         {"invalid UTF-8 replaced", "\xFF", "\xEF\xBF\xBD"},
         {"Japanese stays", "エラー", "エラー"},
-        {"U+FFFE dropped", "a\xEF\xBF\xBE" "b", "ab"},
+        {"U+FFFE dropped",
+         "a\xEF\xBF\xBE"
+         "b",
+         "ab"},
     };
     for (const Row& r : rows) EXPECT_EQ(xmlText(r.in), r.shown) << r.what;
 }

@@ -4,9 +4,9 @@
 
 #include "core/Findings.h"
 #include "run/Session.h"
+#include "tests/support/SessionProbe.h"
 #include "tests/support/TempDir.h"
 #include "tools/SampleImage.h"
-#include "tests/support/SessionProbe.h"
 
 namespace parvex {
 namespace {

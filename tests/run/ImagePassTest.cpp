@@ -71,7 +71,9 @@ TEST_P(OnePass, EveryConsumerMatchesItsReference) {
         for (std::size_t i = 0; i < n && from + i < image.size(); ++i) r[i] = image[from + i];
         return r;
     };
-    const Bytes segment3 = region(kSegment3Offset, std::min<std::size_t>(kSegment3Size, image.size() > kSegment3Offset ? image.size() - kSegment3Offset : 0));
+    const Bytes segment3 = region(
+        kSegment3Offset,
+        std::min<std::size_t>(kSegment3Size, image.size() > kSegment3Offset ? image.size() - kSegment3Offset : 0));
     for (std::size_t chunk : {std::size_t{512}, std::size_t{4099}, std::size_t{65536}, kPassChunkSize}) {
         auto file = ImageFile::open(path);
         ASSERT_TRUE(file);
@@ -93,14 +95,13 @@ TEST_P(OnePass, EveryConsumerMatchesItsReference) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, OnePass,
-    testing::Values(PassRow{"RandomImageAbove8MiB", 8 * kMiB + 16384, false},
-                    PassRow{"PaddedSecondHalf", 8 * kMiB + 32768, true},
-                    PassRow{"HalfNotWholeBlocks", 8 * kMiB + 1000, true},
-                    PassRow{"SmallImageNoPaddingScan", 300000, true},
-                    PassRow{"ImageEndingInsideSegment3", 0x3801, false}),
-    [](const auto& param) { return std::string(param.param.fault); });
+INSTANTIATE_TEST_SUITE_P(Rows, OnePass,
+                         testing::Values(PassRow{"RandomImageAbove8MiB", 8 * kMiB + 16384, false},
+                                         PassRow{"PaddedSecondHalf", 8 * kMiB + 32768, true},
+                                         PassRow{"HalfNotWholeBlocks", 8 * kMiB + 1000, true},
+                                         PassRow{"SmallImageNoPaddingScan", 300000, true},
+                                         PassRow{"ImageEndingInsideSegment3", 0x3801, false}),
+                         [](const auto& param) { return std::string(param.param.fault); });
 
 TEST(OnePass, NoCrcAskedNoneComputed) {
     const Bytes image = imageWithMarkers(200000, 1, false);

@@ -78,7 +78,8 @@ TEST(StepRegistry, EveryCheckFunctionHasARow) {
     EXPECT_GT(names.size(), 20u) << "the declarations were not found";
     for (const std::string& name : names) {
         const auto other = kMadeByRow.find(name);
-        EXPECT_TRUE(hasRow(other == kMadeByRow.end() ? name : other->second)) << name << " has no row in run/Steps.def";
+        EXPECT_TRUE(hasRow(other == kMadeByRow.end() ? name : other->second))
+            << name << " has no row in run/Steps.def";
     }
 }
 

@@ -44,15 +44,16 @@ std::string hexPair(std::uint8_t first, std::uint8_t second) {
 }
 
 std::uint32_t le32(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                      static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 struct Image {
     Bytes bytes = baseImage();
     std::string name = kName;
-    std::uint64_t size = 0;        // when set: the file is extended (sparse) or cut to this size
-    bool keepChecksums = false;    // leave the stored CRCs and Segment3 as the corruption left them
-    std::string makerList;         // Dorclic.txt beside the program, when not empty
+    std::uint64_t size = 0;         // when set: the file is extended (sparse) or cut to this size
+    bool keepChecksums = false;     // leave the stored CRCs and Segment3 as the corruption left them
+    std::string makerList;          // Dorclic.txt beside the program, when not empty
     bool listGoneAfterRun = false;  // the maker list is removed between the run and the switches
     bool cutDuringRun = false;      // the file is cut to 16 MiB once the run's pass has started
 };
@@ -77,7 +78,7 @@ std::function<std::string(const Session&)> fieldText(Field f) {
     return [f](const Session& s) { return s.model.text(f); };
 }
 
-std::function<std::string(const Image&)> literal(std::string text) {
+std::function<std::string(const Image&)> literal(const std::string& text) {
     return [text](const Image&) { return text; };
 }
 
@@ -85,28 +86,49 @@ void fill(Bytes& b, std::size_t from, std::size_t count, std::uint8_t value) {
     std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(from), count, value);
 }
 
-void put(Bytes& b, std::size_t at, std::string_view text) { std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(at)); }
+void put(Bytes& b, std::size_t at, std::string_view text) {
+    std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+}
 
 const std::vector<StepRow>& rows() {
     static const std::vector<StepRow> kRows = {
         {Step::ReadHeader, [](Image& i) { i.bytes[0x012] = 0x01; }, Msg::ProductCodeBad, {}, {}},
         {Step::CheckFileName, {}, {}, fieldText(Field::File_Name), literal(kName), "Name"},
         {Step::CheckFileName, [](Image& i) { i.name = "qpvxj00.srl"; }, Msg::FileNameCaps, {}, {}},
-        {Step::CheckGameTitle, [](Image& i) { put(i.bytes, 0, "STEPS"); fill(i.bytes, 5, 7, 0); }, {},
-         fieldText(Field::Game_Title), literal("STEPS"), "Title"},
+        {Step::CheckGameTitle,
+         [](Image& i) {
+             put(i.bytes, 0, "STEPS");
+             fill(i.bytes, 5, 7, 0);
+         },
+         {},
+         fieldText(Field::Game_Title),
+         literal("STEPS"),
+         "Title"},
         {Step::CheckGameTitle, [](Image& i) { i.bytes[0x003] = 'a'; }, Msg::TitleBadCode, {}, {}},
         {Step::CheckGameCode, {}, {}, fieldText(Field::Initial_Code), literal("PVXJ"), "Text"},
-        {Step::CheckGameCode, [](Image& i) { put(i.bytes, 0x00C, "ZQVJ"); i.name = "QZQVJ00.SRL"; },
-         Msg::GameCodeDefault, {}, {}},
-        {Step::CheckMakerCode, [](Image& i) { put(i.bytes, 0x010, "PV"); }, {}, fieldText(Field::Maker_ASCII),
-         literal("PV"), "Text"},
+        {Step::CheckGameCode,
+         [](Image& i) {
+             put(i.bytes, 0x00C, "ZQVJ");
+             i.name = "QZQVJ00.SRL";
+         },
+         Msg::GameCodeDefault,
+         {},
+         {}},
+        {Step::CheckMakerCode,
+         [](Image& i) { put(i.bytes, 0x010, "PV"); },
+         {},
+         fieldText(Field::Maker_ASCII),
+         literal("PV"),
+         "Text"},
         {Step::ShowMakerName,
          [](Image& i) {
              put(i.bytes, 0x010, "PV");
              i.makerList = "PV,ぱーべっくす,Parvex Works\n";
              i.listGoneAfterRun = true;
          },
-         {}, fieldText(Field::Maker), literal("ぱーべっくす")},
+         {},
+         fieldText(Field::Maker),
+         literal("ぱーべっくす")},
         {Step::CheckMakerCode, [](Image& i) { put(i.bytes, 0x010, "00"); }, Msg::MakerCodeBad, {}, {}},
         {Step::CheckReleaseVersion, {}, {}, fieldText(Field::Mask_Rom_Ver), literal("00"), "Byte"},
         {Step::CheckReleaseVersion, [](Image& i) { i.bytes[0x01E] = 0x05; }, Msg::ReleaseVersionMismatch, {}, {}},
@@ -114,46 +136,86 @@ const std::vector<StepRow>& rows() {
         {Step::CheckProductCode, [](Image& i) { i.bytes[0x012] = 0x02; }, Msg::ProductCodeBad, {}, {}},
         {Step::CheckDeviceCode, {}, {}, fieldText(Field::Device_Code), literal("00"), "Byte"},
         {Step::CheckDeviceCode, [](Image& i) { i.bytes[0x013] = 0x01; }, Msg::DeviceCodeBad, {}, {}},
-        {Step::CheckDeviceCapacity, [](Image& i) { i.bytes[0x014] = 0x03; }, {}, fieldText(Field::ROM_Code),
-         literal("03"), "Byte"},
+        {Step::CheckDeviceCapacity,
+         [](Image& i) { i.bytes[0x014] = 0x03; },
+         {},
+         fieldText(Field::ROM_Code),
+         literal("03"),
+         "Byte"},
         {Step::CheckDeviceCapacity, [](Image& i) { i.size = k1Mbit + 1; }, Msg::FileSizeBad, {}, {}},
         {Step::CheckReservedAndRegionFlags, [](Image& i) { i.bytes[0x015] = 0x01; }, Msg::Reserved015, {}, {}},
         {Step::CheckRomSpeedType, [](Image& i) { i.bytes[0x01F] = 0x40; }, Msg::SpeedTypeNotSet, {}, {}},
-        {Step::CheckBannerOffset, [](Image& i) { put(i.bytes, 0x068, std::string("\x00\x41\x00\x00", 4)); }, {},
-         fieldText(Field::Banner_Offset), literal("00 41 00 00"), "Bytes"},
+        {Step::CheckBannerOffset,
+         [](Image& i) { put(i.bytes, 0x068, std::string("\x00\x41\x00\x00", 4)); },
+         {},
+         fieldText(Field::Banner_Offset),
+         literal("00 41 00 00"),
+         "Bytes"},
         {Step::CheckReserved078, [](Image& i) { i.bytes[0x07B] = 0x01; }, Msg::Reserved078, {}, {}},
         {Step::CheckReserved090, [](Image& i) { i.bytes[0x0A0] = 0x01; }, Msg::Reserved090, {}, {}},
         {Step::CheckReserved160, [](Image& i) { i.bytes[0x17F] = 0x01; }, Msg::Reserved160, {}, {}},
-        {Step::CheckSystemCallLibrary, {}, {}, fieldText(Field::Edit8),
-         [](const Image& i) { return std::to_string(le32(i.bytes, 0x020)); }, "Offset"},
-        {Step::CheckSystemCallLibrary, [](Image& i) { fill(i.bytes, le32(i.bytes, 0x020), 32, 0); },
-         Msg::SyscallDefault, {}, {}},
+        {Step::CheckSystemCallLibrary,
+         {},
+         {},
+         fieldText(Field::Edit8),
+         [](const Image& i) { return std::to_string(le32(i.bytes, 0x020)); },
+         "Offset"},
+        {Step::CheckSystemCallLibrary,
+         [](Image& i) { fill(i.bytes, le32(i.bytes, 0x020), 32, 0); },
+         Msg::SyscallDefault,
+         {},
+         {}},
         {Step::CheckRomControlInfo, [](Image& i) { i.bytes[0x060] = 0xAA; }, Msg::RomControlBad, {}, {}},
         {Step::CheckBannerOffset, [](Image& i) { fill(i.bytes, 0x068, 4, 0); }, Msg::BannerNotSet, {}, {}},
-        {Step::CheckSecureAreaCrc, {}, {}, fieldText(Field::Edit11),
-         [](const Image& i) { return hexPair(i.bytes[0x06D], i.bytes[0x06C]); }, "Stored"},
+        {Step::CheckSecureAreaCrc,
+         {},
+         {},
+         fieldText(Field::Edit11),
+         [](const Image& i) { return hexPair(i.bytes[0x06D], i.bytes[0x06C]); },
+         "Stored"},
         {Step::CheckSecureAreaCrc,
          [](Image& i) {
              i.keepChecksums = true;
              i.bytes[0x5000] ^= 0x01;
          },
-         Msg::SecureCrcMismatch, {}, {}},
+         Msg::SecureCrcMismatch,
+         {},
+         {}},
         {Step::CheckApplicationEndOffset, [](Image& i) { fill(i.bytes, 0x080, 4, 0); }, Msg::AppEndNotSet, {}, {}},
         // A 1 Gbit image whose reserved tail is zeros, not FFh.
-        {Step::CheckCapacityLimitation, [](Image& i) { i.bytes[0x014] = 0x0A; i.size = 0x8000000; },
-         Msg::Tail1Gbit, {}, {}},
+        {Step::CheckCapacityLimitation,
+         [](Image& i) {
+             i.bytes[0x014] = 0x0A;
+             i.size = 0x8000000;
+         },
+         Msg::Tail1Gbit,
+         {},
+         {}},
         {Step::CheckLogoCharacterData, [](Image& i) { i.bytes[0x0D0] ^= 0x10; }, Msg::LogoBad, {}, {}},
-        {Step::CheckLogoCharacterData, {}, {}, fieldText(Field::logo_CRC_test),
-         [](const Image& i) { return hexPair(i.bytes[0x15D], i.bytes[0x15C]); }, "Crc"},
-        {Step::CheckHeaderCrc, {}, {}, fieldText(Field::Edit9),
-         [](const Image& i) { return hexPair(i.bytes[0x15F], i.bytes[0x15E]); }, "Stored"},
+        {Step::CheckLogoCharacterData,
+         {},
+         {},
+         fieldText(Field::logo_CRC_test),
+         [](const Image& i) { return hexPair(i.bytes[0x15D], i.bytes[0x15C]); },
+         "Crc"},
+        {Step::CheckHeaderCrc,
+         {},
+         {},
+         fieldText(Field::Edit9),
+         [](const Image& i) { return hexPair(i.bytes[0x15F], i.bytes[0x15E]); },
+         "Stored"},
         {Step::CheckHeaderCrc,
          [](Image& i) {
              i.keepChecksums = true;
              i.bytes[0x15E] ^= 0x01;
          },
-         Msg::HeaderCrcMismatch, {}, {}},
-        {Step::ComputeSecurityDataCrc, {}, {}, fieldText(Field::CRC_Key_table),
+         Msg::HeaderCrcMismatch,
+         {},
+         {}},
+        {Step::ComputeSecurityDataCrc,
+         {},
+         {},
+         fieldText(Field::CRC_Key_table),
          [](const Image& i) {
              const std::uint16_t crc = reference::bitwiseCrc16(0xFFFF, i.bytes.data() + 0x1000, 0x2000);
              return hexPair(static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc));
@@ -164,27 +226,56 @@ const std::vector<StepRow>& rows() {
              i.keepChecksums = true;
              i.bytes[0x3100] ^= 0x01;
          },
-         Msg::Segment3Bad, {}, {}},
-        {Step::ScanSdkMarkers, {}, {},
+         Msg::Segment3Bad,
+         {},
+         {}},
+        {Step::ScanSdkMarkers,
+         {},
+         {},
          [](const Session& s) { return s.model.sdkRows.empty() ? std::string() : s.model.sdkRows[0].caption; },
          literal("4 . 2  RELEASE [STATIC MODULE]")},
-        {Step::ScanMiddlewareMarkers, [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); }, {},
-         fieldText(Field::Edit13), literal("KELBO")},
+        {Step::ScanMiddlewareMarkers,
+         [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); },
+         {},
+         fieldText(Field::Edit13),
+         literal("KELBO")},
         // A 16 MiB image (code 07h) whose second half is all zeros.
-        {Step::CheckWastedCapacity, [](Image& i) { i.bytes[0x014] = 0x07; i.size = 16u << 20; },
-         Msg::WastedCapacity, {}, {}},
-        {Step::ShowFileCrc, {}, {}, fieldText(Field::CRC_ans),
+        {Step::CheckWastedCapacity,
+         [](Image& i) {
+             i.bytes[0x014] = 0x07;
+             i.size = 16u << 20;
+         },
+         Msg::WastedCapacity,
+         {},
+         {}},
+        {Step::ShowFileCrc,
+         {},
+         {},
+         fieldText(Field::CRC_ans),
          [](const Image& i) {
              char text[8];
-             std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(reference::literalPairSwapCcitt(i.bytes)));
+             std::snprintf(text, sizeof text, "%04X",
+                           static_cast<unsigned>(reference::literalPairSwapCcitt(i.bytes)));
              return std::string(text);
          }},
-        {Step::CheckFinalRomBuild, [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); },
-         Msg::NotFinalRom, {}, {}},
+        {Step::CheckFinalRomBuild,
+         [](Image& i) { put(i.bytes, 0x12000, "[SDK+VELTRANE:KELBO]"); },
+         Msg::NotFinalRom,
+         {},
+         {}},
         // A 2 GiB file cut while the pass reads it: what the run saw is no single state of the file.
-        {Step::CheckFileUnchanged, [](Image& i) { i.size = 2ull << 30; i.cutDuringRun = true; }, Msg::FileChanged,
-         {}, {}},
-        {Step::ShowCaption, {}, {}, [](const Session& s) { return std::filesystem::path(s.model.caption).filename().string(); },
+        {Step::CheckFileUnchanged,
+         [](Image& i) {
+             i.size = 2ull << 30;
+             i.cutDuringRun = true;
+         },
+         Msg::FileChanged,
+         {},
+         {}},
+        {Step::ShowCaption,
+         {},
+         {},
+         [](const Session& s) { return std::filesystem::path(s.model.caption).filename().string(); },
          literal(kName)},
     };
     return kRows;
@@ -308,8 +399,8 @@ TEST(StepTable, EveryStepWritesOnlyTheBoxesItNames) {
                 const auto f = static_cast<Field>(i);
                 const bool changed = s.model.text(f) != "\x01" || s.model.field(f).colour != Colour::Blue;
                 const bool named = info.writesField(f) || (inRun && info.showsField(f));
-                EXPECT_TRUE(!changed || named) << rowName(row) << (inRun ? " in the run" : " in the switch")
-                                               << " writes " << fieldName(f);
+                EXPECT_TRUE(!changed || named)
+                    << rowName(row) << (inRun ? " in the run" : " in the switch") << " writes " << fieldName(f);
             }
         }
     }
@@ -352,14 +443,17 @@ class CrcChecks : public testing::TestWithParam<CrcRow> {};
 TEST_P(CrcChecks, FireOnAStaleCrcAndStaySilentOnAFreshOne) {
     for (bool fresh : {false, true}) {
         const CrcRow& crc = GetParam();
-        StepRow row{Step::ReadHeader, [&](Image& i) {
+        StepRow row{Step::ReadHeader,
+                    [&](Image& i) {
                         i.keepChecksums = true;
                         i.bytes[crc.at] ^= 0x01;
                         if (!fresh) return;
                         finalizeSegment3(i.bytes);
                         finalizeChecksums(i.bytes);
                     },
-                    {}, {}, {}};
+                    {},
+                    {},
+                    {}};
         const Checked image(row);
         Session s(image.dir());
         s.load(image.path());
@@ -383,7 +477,13 @@ INSTANTIATE_TEST_SUITE_P(Checksums, CrcChecks,
 // names the CRC boxes only when the logo itself is wrong.
 TEST(LogoCrc, ShownForTheBytesInTheFileAndRedOnlyWithAWrongLogo) {
     for (bool changed : {false, true}) {
-        StepRow row{Step::ReadHeader, [&](Image& i) { if (changed) i.bytes[0x100] ^= 0x80; }, {}, {}, {}};
+        StepRow row{Step::ReadHeader,
+                    [&](Image& i) {
+                        if (changed) i.bytes[0x100] ^= 0x80;
+                    },
+                    {},
+                    {},
+                    {}};
         const Checked image(row);
         Session s(image.dir());
         s.load(image.path());

@@ -38,11 +38,16 @@ inline std::string whyUnavailable(CcittPath p) {
         case CcittPath::Table: return "";
         case CcittPath::Pclmul: return lacking({{f.pclmul, "PCLMULQDQ"}, {f.sse41, "SSE4.1"}}, "Pclmul");
         case CcittPath::Vpclmul256:
-            return lacking({{f.pclmul, "PCLMULQDQ"}, {f.sse41, "SSE4.1"}, {f.avx2, "AVX2"}, {f.vpclmul, "VPCLMULQDQ"}},
-                           "Vpclmul256");
+            return lacking(
+                {{f.pclmul, "PCLMULQDQ"}, {f.sse41, "SSE4.1"}, {f.avx2, "AVX2"}, {f.vpclmul, "VPCLMULQDQ"}},
+                "Vpclmul256");
         case CcittPath::Vpclmul:
-            return lacking({{f.pclmul, "PCLMULQDQ"}, {f.sse41, "SSE4.1"}, {f.avx512f, "AVX-512F"},
-                            {f.avx512bw, "AVX-512BW"}, {f.avx512vl, "AVX-512VL"}, {f.vpclmul, "VPCLMULQDQ"}},
+            return lacking({{f.pclmul, "PCLMULQDQ"},
+                            {f.sse41, "SSE4.1"},
+                            {f.avx512f, "AVX-512F"},
+                            {f.avx512bw, "AVX-512BW"},
+                            {f.avx512vl, "AVX-512VL"},
+                            {f.vpclmul, "VPCLMULQDQ"}},
                            "Vpclmul");
     }
     return "unknown path";

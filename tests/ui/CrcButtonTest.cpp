@@ -45,7 +45,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("crc");
         QTest::newRow("pairs taken swapped") << QByteArray("\x01\x02\x03\x04", 4) << QStringLiteral("26FF");
-        QTest::newRow("odd trailing byte left out") << QByteArray("\x01\x02\x03\x04\x05", 5) << QStringLiteral("26FF");
+        QTest::newRow("odd trailing byte left out")
+            << QByteArray("\x01\x02\x03\x04\x05", 5) << QStringLiteral("26FF");
         QTest::newRow("empty file") << QByteArray() << QStringLiteral("0000");
     }
 

@@ -141,9 +141,9 @@ private slots:
         const QRect outer = form.frameGeometry();
         const FrameMargins frame{inner.left() - outer.left(), inner.top() - outer.top(),
                                  outer.right() - inner.right(), outer.bottom() - inner.bottom()};
-        const WindowPlacement expected =
-            placeWindow({a.left(), a.top(), a.width(), a.height()}, frame, kClientWidth, kClientHeight,
-                        {kWindowLeft, kWindowTop}, form.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll));
+        const WindowPlacement expected = placeWindow(
+            {a.left(), a.top(), a.width(), a.height()}, frame, kClientWidth, kClientHeight, {kWindowLeft, kWindowTop},
+            form.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll));
         QVERIFY(form.scrolls());
         QCOMPARE(form.size(), QSize(expected.clientWidth, expected.clientHeight));
         QCOMPARE(outer.topLeft(), QPoint(expected.frame.x, expected.frame.y));

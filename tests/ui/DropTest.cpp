@@ -20,10 +20,11 @@ private slots:
         TestDir dir;
         // The first file leaves a trace that outlives later runs: the non-final build marker's row
         // text stays in Edit13.
-        const std::string first = dir.writeSample(QStringLiteral("QPVXJ00.SRL"), [](std::vector<std::uint8_t>& image) {
-            const std::string marker = "[SDK+VELTRANE:KELBO]";
-            std::copy(marker.begin(), marker.end(), image.begin() + 0x100000);
-        });
+        const std::string first =
+            dir.writeSample(QStringLiteral("QPVXJ00.SRL"), [](std::vector<std::uint8_t>& image) {
+                const std::string marker = "[SDK+VELTRANE:KELBO]";
+                std::copy(marker.begin(), marker.end(), image.begin() + 0x100000);
+            });
         const std::string second = dir.makeDir(QStringLiteral("folder"));
         const std::string third = dir.writeSample(QStringLiteral("third.bin"));
         TForm1 form(dir.dir(), {}, dir.dir());

@@ -155,8 +155,7 @@ private slots:
             target = form.findChild<QComboBox*>(QStringLiteral("MComboBox"))->lineEdit();
         else if (widget == QLatin1String("SDK_ListView"))
             target = form.findChild<QAbstractScrollArea*>(widget)->viewport();
-        else if (widget == QLatin1String("form"))
-            target = form.findChild<QWidget*>(QStringLiteral("FormCanvas"));
+        else if (widget == QLatin1String("form")) target = form.findChild<QWidget*>(QStringLiteral("FormCanvas"));
         // With no image the report commands are greyed, and so are their keys.
         const QStringList entries = contextMenuEntries(target);
         const QStringList expected = commandEntries(clicks ? Language::English : Language::Japanese, image);
@@ -178,7 +177,8 @@ private slots:
                  (QStringList{QStringLiteral("テキストレポート (*.txt)"), QStringLiteral("JSON (*.json)")}));
         button(form, "LBtn")->click();
         const auto dialog = form.makeSaveDialog();
-        QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("Text report (*.txt)"), QStringLiteral("JSON (*.json)")}));
+        QCOMPARE(dialog->nameFilters(),
+                 (QStringList{QStringLiteral("Text report (*.txt)"), QStringLiteral("JSON (*.json)")}));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
         dialog->selectNameFilter(QStringLiteral("JSON (*.json)"));
         emit dialog->filterSelected(QStringLiteral("JSON (*.json)"));
@@ -201,7 +201,8 @@ private slots:
         QVERIFY(!form.saveReport(path, &reason));
         QVERIFY(!reason.isEmpty());
         const QString shown = messageBoxTextDuring([&] { form.saveReportTo(path); });
-        QCOMPARE(shown, QStringLiteral("Unable to save the report to %1: %2").arg(QDir::toNativeSeparators(path), reason));
+        QCOMPARE(shown,
+                 QStringLiteral("Unable to save the report to %1: %2").arg(QDir::toNativeSeparators(path), reason));
     }
 
     void beforeTheFirstImageOpenStartsInTheLatestImagesFolder() {
@@ -254,13 +255,14 @@ private slots:
         QVERIFY(QFile::remove(qtText(gone)));
         const QStringList entries = contextMenuEntries(load);
         QVERIFY(qtText(far).size() > 60);
-        QVERIFY2(entries[0].contains(QStringLiteral("…/QPVXJ00.SRL")) && entries[0].size() <= 60, qPrintable(entries[0]));
+        QVERIFY2(entries[0].contains(QStringLiteral("…/QPVXJ00.SRL")) && entries[0].size() <= 60,
+                 qPrintable(entries[0]));
         QCOMPARE(entries[1], qtText(gone) + QStringLiteral(" （見つかりません）"));
         QCOMPARE(entries[2], clear);
         contextMenuChoosing(load, clear);
         QVERIFY(form.recentFiles().isEmpty());
-        QCOMPARE(contextMenuEntries(load).front(), qtText(firstCopy(Msg::NoRecentFiles, Language::Japanese)) +
-                                                       QStringLiteral(" (disabled)"));
+        QCOMPARE(contextMenuEntries(load).front(),
+                 qtText(firstCopy(Msg::NoRecentFiles, Language::Japanese)) + QStringLiteral(" (disabled)"));
     }
 
     void theFirstCheckAlreadyShowsTheStartingLanguage_data() {
@@ -278,8 +280,7 @@ private slots:
         form.show();
         QVERIFY(form.busy());
         const Language starting = japaneseFont ? Language::Japanese : Language::English;
-        QCOMPARE(button(form, "LBtn")->text(),
-                 qtText(japaneseFont ? kJapaneseModeCaption : kEnglishModeCaption));
+        QCOMPARE(button(form, "LBtn")->text(), qtText(japaneseFont ? kJapaneseModeCaption : kEnglishModeCaption));
         QVERIFY(form.windowTitle().startsWith(qtText(firstCopy(Msg::CheckingProgress, starting))));
         // The About box meanwhile follows the button shown; the session stays with the worker.
         QCOMPARE(modalCaptionDuring([&] { button(form, "VersionBtn")->click(); }),

@@ -21,10 +21,10 @@ namespace {
 // The window states to compare, each with the parvex-check options that reach the same model.
 struct Scene {
     const char* name;
-    bool show;                  // the first showing turns the window Japanese
-    bool dropAfterShowing;      // load by a drop (in the shown language) instead of the argument
-    int switchClicks;           // clicks on the language button afterwards
-    bool crc;                   // the CRC button afterwards
+    bool show;              // the first showing turns the window Japanese
+    bool dropAfterShowing;  // load by a drop (in the shown language) instead of the argument
+    int switchClicks;       // clicks on the language button afterwards
+    bool crc;               // the CRC button afterwards
     QStringList checkerOptions;
 };
 
@@ -48,12 +48,11 @@ class ReportTest : public QObject {
     // Builds the scene's window over a faulty image; returns the image's path.
     std::string prepare(const Scene& scene, const TestDir& dir, std::unique_ptr<TForm1>& form) {
         // Not a submission name, and a wrong device code: findings of both kinds to report.
-        std::string image = dir.writeSample(QStringLiteral("image.bin"), [](std::vector<std::uint8_t>& b) {
-            b[0x013] = 0x01;
-        });
-        form = std::make_unique<TForm1>(dir.dir(), scene.dropAfterShowing ? std::vector<std::string>{}
-                                                                          : std::vector<std::string>{image},
-                                        dir.dir());
+        std::string image =
+            dir.writeSample(QStringLiteral("image.bin"), [](std::vector<std::uint8_t>& b) { b[0x013] = 0x01; });
+        form = std::make_unique<TForm1>(
+            dir.dir(), scene.dropAfterShowing ? std::vector<std::string>{} : std::vector<std::string>{image},
+            dir.dir());
         if (scene.show) form->show();
         form->waitForWork();
         if (scene.dropAfterShowing) {

@@ -46,7 +46,8 @@ private slots:
         TForm1 form(program.dir(), {}, working.dir());
         form.show();
         QDir::setCurrent(before);
-        const QStringList names{QStringLiteral("Label_FERIN"), QStringLiteral("Label_MROM"), QStringLiteral("MROM_Ver")};
+        const QStringList names{QStringLiteral("Label_FERIN"), QStringLiteral("Label_MROM"),
+                                QStringLiteral("MROM_Ver")};
         for (const QString& name : names) QVERIFY2(!form.findChild<QWidget*>(name)->isVisible(), qPrintable(name));
     }
 

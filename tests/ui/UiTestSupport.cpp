@@ -2,18 +2,18 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QMenu>
-#include <QMessageBox>
-#include <QProcess>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -99,7 +99,8 @@ QString windowDifference(const TForm1& form) {
         if (!widget) return QStringLiteral("no widget for %1").arg(qtText(name));
         if (widget->toolTip() != qtText(t.hint)) return describe("hint", name, widget->toolTip(), qtText(t.hint));
         if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
-            if (button->text() != qtText(t.caption)) return describe("caption", name, button->text(), qtText(t.caption));
+            if (button->text() != qtText(t.caption))
+                return describe("caption", name, button->text(), qtText(t.caption));
         } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             if (label->text() != labelCaption(t.caption))
                 return describe("caption", name, label->text(), labelCaption(t.caption));
@@ -119,8 +120,7 @@ QString windowDifference(const TForm1& form) {
         return describe("text", "MComboBox", messages->currentText(), qtText(model.messages.text));
     QStringList lines;
     for (const MessageLine& line : model.messages.lines) lines << qtText(line.text);
-    if (shownLines(form) != lines)
-        return describe("lines", "MComboBox", shownLines(form).join('|'), lines.join('|'));
+    if (shownLines(form) != lines) return describe("lines", "MComboBox", shownLines(form).join('|'), lines.join('|'));
     if (messages->lineEdit()->palette().color(QPalette::Text) != qtColour(model.messages.colour))
         return QStringLiteral("message list colour differs");
 
@@ -164,13 +164,15 @@ QString modelDifference(const WindowModel& shown, const WindowModel& expected) {
     }
     if (shown.messages.text != expected.messages.text)
         return describe("text", "MComboBox", qtText(shown.messages.text), qtText(expected.messages.text));
-    if (shown.messages.lines.size() != expected.messages.lines.size() || shown.messages.colour != expected.messages.colour)
+    if (shown.messages.lines.size() != expected.messages.lines.size() ||
+        shown.messages.colour != expected.messages.colour)
         return QStringLiteral("message lines or colour differ");
     for (std::size_t i = 0; i < shown.messages.lines.size(); ++i)
         if (shown.messages.lines[i].text != expected.messages.lines[i].text)
             return describe("line", "MComboBox", qtText(shown.messages.lines[i].text),
                             qtText(expected.messages.lines[i].text));
-    if (shown.sdkRows.size() != expected.sdkRows.size() || shown.middlewareRows.size() != expected.middlewareRows.size())
+    if (shown.sdkRows.size() != expected.sdkRows.size() ||
+        shown.middlewareRows.size() != expected.middlewareRows.size())
         return QStringLiteral("build list rows differ");
     if (shown.caption != expected.caption)
         return describe("caption", "Form1", qtText(shown.caption), qtText(expected.caption));

@@ -27,10 +27,9 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     using namespace parvex::test;
     int failed = 0;
-    for (auto run : {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests,
-                     runSideFileTests, runRenderTests, runReportTests, runWorkTests, runDesktopTests,
-                     runCommandLineTests,
-                     runEverydayTests})
+    for (auto run :
+         {runStartupTests, runDropTests, runLanguageSwitchTests, runCrcButtonTests, runAboutTests, runSideFileTests,
+          runRenderTests, runReportTests, runWorkTests, runDesktopTests, runCommandLineTests, runEverydayTests})
         failed += run(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -40,8 +40,8 @@ std::string checkerReport(const std::string& image, const char* lang, const std:
     std::wstring checker = wideFromUtf8(PARVEX_CHECK_PATH);
     if (checker.starts_with(L"/")) checker = L"Z:" + checker;
     std::replace(checker.begin(), checker.end(), L'/', L'\\');
-    std::wstring command = L"\"" + checker + L"\" --lang " + wideFromUtf8(lang) +
-                           L" --side-dir \"" + wideFromUtf8(sideDir) + L"\" \"" + wideFromUtf8(image) + L"\"";
+    std::wstring command = L"\"" + checker + L"\" --lang " + wideFromUtf8(lang) + L" --side-dir \"" +
+                           wideFromUtf8(sideDir) + L"\" \"" + wideFromUtf8(image) + L"\"";
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
@@ -49,8 +49,7 @@ std::string checkerReport(const std::string& image, const char* lang, const std:
     start.hStdError = file;
     PROCESS_INFORMATION process{};
     // Shares this console: under Wine a child made with CREATE_NO_WINDOW writes nothing to the file.
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
-                        &process)) {
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process)) {
         CloseHandle(file);
         return "(parvex-check.exe did not start)";
     }
@@ -189,8 +188,9 @@ TEST(RecentFiles, OpenedFilesAreKeptLatestFirstAndFailuresAreNot) {
 
 TEST(RecentFiles, TheFileKeepsEightAndIgnoresWhatItDoesNotKnow) {
     TempDir dir;
-    const std::string ini = dir.write("recent.ini", "[Other]\r\nFile1=elsewhere\r\n[Recent]\r\nFile1=C:\\a.SRL\r\n"
-                                                    "File2=C:\\日本\\b.SRL\r\nFile3=C:\\a.SRL\r\nNote=x\r\nFile4=\r\n");
+    const std::string ini =
+        dir.write("recent.ini", "[Other]\r\nFile1=elsewhere\r\n[Recent]\r\nFile1=C:\\a.SRL\r\n"
+                                "File2=C:\\日本\\b.SRL\r\nFile3=C:\\a.SRL\r\nNote=x\r\nFile4=\r\n");
     const RecentFiles recent(pathFromUtf8(ini).wstring());
     EXPECT_EQ(recent.load(), (std::vector<std::string>{"C:\\a.SRL", "C:\\日本\\b.SRL"}));
     std::vector<std::string> opened;
@@ -238,7 +238,8 @@ TEST(Work, CommandsAreRefusedWhileACheckRunsAndClosingEndsItPromptly) {
     EXPECT_FALSE(IsWindowEnabled(window->controlWindow(Control::CRCBtn)));
     // Commands that arrive anyway (a script, a key) change nothing.
     const std::string language = textOfWindow(window->controlWindow(Control::LBtn));
-    SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kControlIdBase + static_cast<int>(Control::LBtn), BN_CLICKED), 0);
+    SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kControlIdBase + static_cast<int>(Control::LBtn), BN_CLICKED),
+                 0);
     emptyClipboard();
     SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kCopyReportCommand, 1), 0);
     dropFiles(*window, {images().sample});

@@ -13,9 +13,9 @@ namespace {
 struct Case {
     const char* name;
     std::vector<std::string ImageFolder::*> images;  // dropped together, in this order
-    int switches;                                     // clicks on the language button afterwards
-    bool ferin = false;                               // ferin.ini beside the program
-    int dpi = 96;                                     // the dpi the window is moved to at the end
+    int switches;                                    // clicks on the language button afterwards
+    bool ferin = false;                              // ferin.ini beside the program
+    int dpi = 96;                                    // the dpi the window is moved to at the end
 };
 
 const Case kCases[] = {
@@ -103,7 +103,8 @@ void checkMessageList(MainWindow& window, HWND combo, const WindowModel& want) {
     ASSERT_EQ(count, want.messages.lines.size());
     for (std::size_t i = 0; i < count; ++i) {
         std::wstring line(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        line.resize(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+        line.resize(
+            static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
         EXPECT_EQ(utf8FromWide(line), shown(want.messages.lines[i].text)) << "line " << i;
     }
     COMBOBOXINFO info{};
@@ -130,8 +131,8 @@ void checkMessageList(MainWindow& window, HWND combo, const WindowModel& want) {
     ReleaseDC(combo, dc);
 }
 
-void checkList(MainWindow& window, HWND list, const ControlTexts& texts, const std::vector<std::vector<std::string>>& rows,
-               const std::vector<std::optional<Colour>>& colours) {
+void checkList(MainWindow& window, HWND list, const ControlTexts& texts,
+               const std::vector<std::vector<std::string>>& rows, const std::vector<std::optional<Colour>>& colours) {
     const std::string headings[] = {texts.column1, texts.column2};
     const int columns = Header_GetItemCount(ListView_GetHeader(list));
     for (int c = 0; c < columns; ++c) {
@@ -247,7 +248,8 @@ TEST_P(ControlTable, EveryControlShowsTheModel) {
                 break;
             default:
                 EXPECT_EQ(textOfWindow(hwnd), shown(texts.caption));
-                EXPECT_EQ(paintedColour(window->hwnd(), hwnd, WM_CTLCOLORSTATIC), tintOf(d.tint).value_or(RGB(0, 0, 0)));
+                EXPECT_EQ(paintedColour(window->hwnd(), hwnd, WM_CTLCOLORSTATIC),
+                          tintOf(d.tint).value_or(RGB(0, 0, 0)));
                 break;
         }
     }

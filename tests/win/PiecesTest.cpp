@@ -39,16 +39,16 @@ class BrokenPicture : public ::testing::TestWithParam<BrokenXpm> {};
 
 TEST_P(BrokenPicture, IsRefusedRatherThanDrawnWrong) { EXPECT_FALSE(parseXpm(GetParam().lines)); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Xpm, BrokenPicture,
-    ::testing::Values(BrokenXpm{"NoHeader", {}}, BrokenXpm{"TwoCharactersPerPixel", {"1 1 1 2", "ab c None", "ab"}},
-                      BrokenXpm{"RowTooShort", {"2 1 1 1", "x c None", "x"}},
-                      BrokenXpm{"RowMissing", {"1 2 1 1", "x c None", "x"}},
-                      BrokenXpm{"UnknownPixel", {"1 1 1 1", "x c None", "y"}},
-                      BrokenXpm{"NamedColour", {"1 1 1 1", "x c red", "x"}},
-                      BrokenXpm{"BadHexDigit", {"1 1 1 1", "x c #12345G", "x"}},
-                      BrokenXpm{"HugeSize", {"100000 1 1 1", "x c None", "x"}}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Xpm, BrokenPicture,
+                         ::testing::Values(BrokenXpm{"NoHeader", {}},
+                                           BrokenXpm{"TwoCharactersPerPixel", {"1 1 1 2", "ab c None", "ab"}},
+                                           BrokenXpm{"RowTooShort", {"2 1 1 1", "x c None", "x"}},
+                                           BrokenXpm{"RowMissing", {"1 2 1 1", "x c None", "x"}},
+                                           BrokenXpm{"UnknownPixel", {"1 1 1 1", "x c None", "y"}},
+                                           BrokenXpm{"NamedColour", {"1 1 1 1", "x c red", "x"}},
+                                           BrokenXpm{"BadHexDigit", {"1 1 1 1", "x c #12345G", "x"}},
+                                           BrokenXpm{"HugeSize", {"100000 1 1 1", "x c None", "x"}}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(DesignPlace, GroupsNestAndDpiScalesEdges) {
     // GroupBox6 (368, 116) lies in GroupBox1 (8, 0): its controls are offset by both.

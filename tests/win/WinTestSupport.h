@@ -34,7 +34,8 @@ struct ImageFolder {
         bad[2] = 'a';
         bad[3] = 0x81;  // a lower-case letter and half a Shift-JIS character in the title
         badTitle = dir.write("提出イメージ/QBADJ00.SRL", bad);
-        cutOff = dir.write("提出イメージ/QCUTJ00.SRL", std::vector<std::uint8_t>(image.begin(), image.begin() + 4000));
+        cutOff =
+            dir.write("提出イメージ/QCUTJ00.SRL", std::vector<std::uint8_t>(image.begin(), image.begin() + 4000));
         empty = dir.write("提出イメージ/QNILJ00.SRL", std::vector<std::uint8_t>{});
         missing = dir.file("提出イメージ/QNONE00.SRL");
     }

@@ -1,6 +1,7 @@
 #include "core/PassFeed.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,11 +12,26 @@
 #include <system_error>
 #include <thread>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 namespace parvex {
 namespace {
 
-// A waiter spins this long before it sleeps: about the wait for a neighbour's consumer on a chunk.
-constexpr auto kSpinFor = std::chrono::microseconds(20);
+// A waiter whose turn comes from a worker running on another core spins this long before it
+// sleeps: a little more than one consumer's work on a chunk, and less than waking a sleeping
+// thread costs on a virtual machine.
+constexpr auto kSpinFor = std::chrono::microseconds(50);
+
+// The core the calling thread runs on, or -1 where the system does not tell.
+int currentCore() {
+#if defined(__linux__)
+    return sched_getcpu();
+#else
+    return -1;
+#endif
+}
 
 void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -27,9 +43,14 @@ void cpuRelax() {
 
 // One consumer's turn: the index of the chunk it is to be fed next. On a cache line of its own, as
 // the workers hand it back and forth.
+struct alignas(64) Core {
+    std::atomic<int> id{-1};  // where a worker last ran
+};
+
 struct alignas(64) Turn {
     std::atomic<std::uint64_t> next{0};
     std::atomic<int> sleepers{0};
+    std::atomic<bool> finished{false};  // wants nothing more: passed over without waiting
 };
 
 // Chunk k of the range belongs to worker k % workers, which reads it into its own buffer and feeds
@@ -78,6 +99,7 @@ private:
     ImageFile& m_file;
     std::span<PassConsumer* const> m_consumers;
     std::unique_ptr<Turn[]> m_turns;
+    std::array<Core, kPassWorkers> m_cores;
     const std::uint64_t m_from;
     const std::size_t m_chunkSize;
     std::size_t m_workers = 1;
@@ -94,20 +116,25 @@ private:
 bool Pass::awaitTurn(std::size_t consumer, std::uint64_t index, std::uint64_t at) {
     Turn& turn = m_turns[consumer];
     const auto ready = [&] { return turn.next.load() == index || stopped(at); };
-    if (!ready()) {
-        const auto giveUp = std::chrono::steady_clock::now() + kSpinFor;
-        for (unsigned spin = 1; !ready(); ++spin) {
-            cpuRelax();
-            if (spin % 64 == 0 && std::chrono::steady_clock::now() > giveUp) break;
+    if (ready()) return !stopped(at);
+    // The turn comes from the worker feeding chunk index - 1. Spinning only pays while it runs on
+    // another core: on this one it waits for the spinner to stop.
+    const int here = currentCore();
+    m_cores[index % m_workers].id.store(here, std::memory_order_relaxed);
+    const std::atomic<int>& holder = m_cores[(index - 1) % m_workers].id;
+    const auto giveUp = std::chrono::steady_clock::now() + kSpinFor;
+    for (unsigned spin = 0; !ready(); ++spin) {
+        if (spin % 64 == 0 && ((here >= 0 && holder.load(std::memory_order_relaxed) == here) ||
+                               std::chrono::steady_clock::now() > giveUp)) {
+            std::unique_lock lock(m_mutex);
+            ++turn.sleepers;
+            ++m_sleepers;
+            m_wake.wait(lock, ready);
+            --turn.sleepers;
+            --m_sleepers;
+            break;
         }
-    }
-    if (!ready()) {
-        std::unique_lock lock(m_mutex);
-        ++turn.sleepers;
-        ++m_sleepers;
-        m_wake.wait(lock, ready);
-        --turn.sleepers;
-        --m_sleepers;
+        cpuRelax();
     }
     return !stopped(at);
 }
@@ -140,6 +167,7 @@ bool Pass::feed(std::uint64_t index, std::uint64_t at, std::span<const std::uint
     const std::uint64_t end = at + chunk.size();
     std::uint64_t wanted = 0;  // the furthest any consumer still wants once fed this chunk
     for (std::size_t i = 0; i < m_consumers.size(); ++i) {
+        if (m_turns[i].finished.load()) continue;
         if (!awaitTurn(i, index, at)) return false;
         PassConsumer* c = m_consumers[i];
         try {
@@ -149,6 +177,7 @@ bool Pass::feed(std::uint64_t index, std::uint64_t at, std::span<const std::uint
             if (lo < hi)
                 c->take(lo, chunk.subspan(static_cast<std::size_t>(lo - at), static_cast<std::size_t>(hi - lo)));
             if (const ByteRange after = c->wants(); !after.empty()) wanted = std::max(wanted, after.to);
+            else m_turns[i].finished = true;
         } catch (...) {
             fail();
             return false;
@@ -173,6 +202,7 @@ void Pass::work(std::size_t worker) {
         if (m_failed.load() || at >= to) return;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(m_chunkSize, to - at));
         const std::size_t got = m_file.readInto(at, buffer.get(), want);
+        m_cores[worker].id.store(currentCore(), std::memory_order_relaxed);
         // A short read (end of file, an error, a cancel) ends the pass after what it supplied.
         if (got < want) lowerEnd(at + got);
         if (got == 0 || !feed(index, at, {buffer.get(), got})) return;

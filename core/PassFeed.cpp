@@ -41,12 +41,13 @@ void cpuRelax() {
 #endif
 }
 
-// One consumer's turn: the index of the chunk it is to be fed next. On a cache line of its own, as
-// the workers hand it back and forth.
+// Where a worker last ran, as seen by the one waiting for it.
 struct alignas(64) Core {
-    std::atomic<int> id{-1};  // where a worker last ran
+    std::atomic<int> id{-1};
 };
 
+// One consumer's turn: the index of the chunk it is to be fed next. On a cache line of its own, as
+// the workers hand it back and forth.
 struct alignas(64) Turn {
     std::atomic<std::uint64_t> next{0};
     std::atomic<int> sleepers{0};

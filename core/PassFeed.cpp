@@ -133,6 +133,7 @@ bool Pass::awaitTurn(std::size_t consumer, std::uint64_t index, std::uint64_t at
             m_wake.wait(lock, ready);
             --turn.sleepers;
             --m_sleepers;
+            m_cores[index % m_workers].id.store(currentCore(), std::memory_order_relaxed);  // woken elsewhere
             break;
         }
         cpuRelax();

@@ -1,19 +1,37 @@
 #include "core/PassFeed.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 namespace parvex {
 namespace {
 
-constexpr auto kSpinFor = std::chrono::microseconds(200);
+// A waiter whose turn comes from a worker running on another core spins this long before it
+// sleeps: a little more than one consumer's work on a chunk, and less than waking a sleeping
+// thread costs on a virtual machine.
+constexpr auto kSpinFor = std::chrono::microseconds(50);
+
+// The core the calling thread runs on, or -1 where the system does not tell.
+int currentCore() {
+#if defined(__linux__)
+    return sched_getcpu();
+#else
+    return -1;
+#endif
+}
 
 void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -23,16 +41,35 @@ void cpuRelax() {
 #endif
 }
 
+// Where a worker last ran, as seen by the one waiting for it.
+struct alignas(64) Core {
+    std::atomic<int> id{-1};
+};
+
+// One consumer's turn: the index of the chunk it is to be fed next. On a cache line of its own, as
+// the workers hand it back and forth.
+struct alignas(64) Turn {
+    std::atomic<std::uint64_t> next{0};
+    std::atomic<int> sleepers{0};
+    std::atomic<bool> finished{false};  // wants nothing more: passed over without waiting
+};
+
 // Chunk k of the range belongs to worker k % workers, which reads it into its own buffer and feeds
-// it once chunk k - 1 has been fed. The core that copied a chunk out of the page cache is the one
-// that reads it again, from its own cache; while it feeds, the other worker reads the next chunk.
-// Consumers run one chunk at a time, in file order, whichever worker holds the turn: the turn's
-// release and acquire order each consumer's calls.
+// it to the consumers one after the other, each once that consumer has been fed chunk k - 1. So
+// every consumer sees the chunks in file order, one call at a time (its turn's release and acquire
+// order the calls), while two consumers may work at once on neighbouring chunks: one worker's CRC of
+// chunk k beside the other's marker search of chunk k + 1. The core that copied a chunk out of the
+// page cache is the one that reads it again, from its own cache.
 class Pass {
 public:
     Pass(ImageFile& file, std::span<PassConsumer* const> consumers, std::uint64_t from, std::uint64_t to,
          std::size_t chunkSize)
-        : m_file(file), m_consumers(consumers), m_from(from), m_chunkSize(chunkSize), m_to(to) {}
+        : m_file(file),
+          m_consumers(consumers),
+          m_turns(std::make_unique<Turn[]>(consumers.size())),
+          m_from(from),
+          m_chunkSize(chunkSize),
+          m_to(to) {}
 
     void setWorkers(std::size_t workers) { m_workers = workers; }
 
@@ -40,92 +77,121 @@ public:
     void work(std::size_t worker);
 
     // Both only once the workers have finished.
-    std::uint64_t handed() const { return m_handed; }
+    std::uint64_t handed() const { return m_handed.load(); }
     const std::exception_ptr& error() const { return m_error; }
 
 private:
-    std::uint64_t wantedEnd() const {
-        std::uint64_t to = 0;
-        for (const PassConsumer* c : m_consumers)
-            if (const ByteRange r = c->wants(); !r.empty()) to = std::max(to, r.to);
-        return to;
-    }
+    // Feeds the chunk at index to every consumer in its turn; false when the pass ended first.
+    bool feed(std::uint64_t index, std::uint64_t at, std::span<const std::uint8_t> chunk);
 
-    void feed(std::uint64_t at, std::span<const std::uint8_t> chunk) {
-        const std::uint64_t end = at + chunk.size();
-        for (PassConsumer* c : m_consumers) {
-            const ByteRange r = c->wants();
-            const std::uint64_t lo = std::max(r.from, at);
-            const std::uint64_t hi = std::min(r.to, end);
-            if (lo < hi)
-                c->take(lo, chunk.subspan(static_cast<std::size_t>(lo - at), static_cast<std::size_t>(hi - lo)));
-        }
-    }
+    // The chunk starting at at is not to be fed: nothing from there on is wanted or supplied, or
+    // the pass failed.
+    bool stopped(std::uint64_t at) const { return m_failed.load() || at >= m_to.load(); }
 
-    // True once chunk index may be fed, false when the pass ended first. The other worker's turn
-    // is about one chunk's work long, so a waiter first spins a while, yielding now and then in
-    // case both workers share one core: waking a sleeping thread can cost more than a chunk's
-    // work on virtual machines.
-    bool awaitTurn(std::uint64_t index);
-    // Hands the turn on (or ends the pass) and wakes a worker that went to sleep waiting.
-    void passTurn(bool last);
-    // Ends the pass for both workers; the first error is the one rethrown.
+    // True once consumer may be fed chunk index, false when the pass ended first.
+    bool awaitTurn(std::size_t consumer, std::uint64_t index, std::uint64_t at);
+    // Hands the consumer's turn on and wakes a worker that went to sleep waiting for it.
+    void passTurn(std::size_t consumer);
+    // Lowers the end of the pass (nothing wanted or supplied beyond it) and wakes the sleepers.
+    void lowerEnd(std::uint64_t to);
+    // Ends the pass for every worker; the first error is the one rethrown.
     void fail();
+    void wakeAll() {
+        { std::lock_guard lock(m_mutex); }
+        m_wake.notify_all();
+    }
 
     ImageFile& m_file;
     std::span<PassConsumer* const> m_consumers;
+    std::unique_ptr<Turn[]> m_turns;
+    std::array<Core, kPassWorkers> m_cores;
     const std::uint64_t m_from;
     const std::size_t m_chunkSize;
     std::size_t m_workers = 1;
 
-    std::atomic<std::uint64_t> m_to;       // lowered by the turn's holder as the consumers finish
-    std::atomic<std::uint64_t> m_fed{0};   // chunks fed so far, which is the index whose turn it is
-    std::atomic<bool> m_done{false};
+    std::atomic<std::uint64_t> m_to;  // lowered as the consumers finish or the file stops supplying
+    std::atomic<bool> m_failed{false};
     std::atomic<int> m_sleepers{0};
-    std::mutex m_mutex;                    // for sleeping and for the error
-    std::condition_variable m_turn;
-    std::uint64_t m_handed = 0;            // only touched by the turn's holder
+    std::atomic<std::uint64_t> m_handed{0};
+    std::mutex m_mutex;  // for sleeping and for the error
+    std::condition_variable m_wake;
     std::exception_ptr m_error;
 };
 
-bool Pass::awaitTurn(std::uint64_t index) {
-    const auto ready = [&] { return m_done.load() || m_fed.load() == index; };
+bool Pass::awaitTurn(std::size_t consumer, std::uint64_t index, std::uint64_t at) {
+    Turn& turn = m_turns[consumer];
+    const auto ready = [&] { return turn.next.load() == index || stopped(at); };
+    if (ready()) return !stopped(at);
+    // The turn comes from the worker feeding chunk index - 1. Spinning only pays while it runs on
+    // another core: on this one it waits for the spinner to stop.
+    const int here = currentCore();
+    m_cores[index % m_workers].id.store(here, std::memory_order_relaxed);
+    const std::atomic<int>& holder = m_cores[(index - 1) % m_workers].id;
     const auto giveUp = std::chrono::steady_clock::now() + kSpinFor;
-    for (unsigned spin = 1; !ready(); ++spin) {
-        if (spin % 16 == 0) {
-            std::this_thread::yield();  // lets the other worker run if both share this core
-            if (std::chrono::steady_clock::now() > giveUp) break;
-        } else {
-            cpuRelax();
+    for (unsigned spin = 0; !ready(); ++spin) {
+        if (spin % 64 == 0 && ((here >= 0 && holder.load(std::memory_order_relaxed) == here) ||
+                               std::chrono::steady_clock::now() > giveUp)) {
+            std::unique_lock lock(m_mutex);
+            ++turn.sleepers;
+            ++m_sleepers;
+            m_wake.wait(lock, ready);
+            --turn.sleepers;
+            --m_sleepers;
+            m_cores[index % m_workers].id.store(currentCore(), std::memory_order_relaxed);  // woken elsewhere
+            break;
         }
+        cpuRelax();
     }
-    if (!ready()) {
-        std::unique_lock lock(m_mutex);
-        ++m_sleepers;
-        m_turn.wait(lock, ready);
-        --m_sleepers;
-    }
-    return !m_done.load();
+    return !stopped(at);
 }
 
-void Pass::passTurn(bool last) {
-    if (last) m_done = true;
-    ++m_fed;
-    // A sleeper counted itself before its last look at the turn, so either it saw the change or
-    // it is counted here; taking the mutex waits until it sleeps.
-    if (m_sleepers.load() > 0) {
-        { std::lock_guard lock(m_mutex); }
-        m_turn.notify_all();
+void Pass::passTurn(std::size_t consumer) {
+    Turn& turn = m_turns[consumer];
+    ++turn.next;
+    // A sleeper counted itself, under the mutex, before its last look at the turn: either it saw
+    // the change or it is counted here, and taking the mutex waits until it sleeps.
+    if (turn.sleepers.load() > 0) wakeAll();
+}
+
+void Pass::lowerEnd(std::uint64_t to) {
+    std::uint64_t was = m_to.load();
+    while (to < was && !m_to.compare_exchange_weak(was, to)) {
     }
+    if (to < was && m_sleepers.load() > 0) wakeAll();
 }
 
 void Pass::fail() {
     {
         std::lock_guard lock(m_mutex);
         if (!m_error) m_error = std::current_exception();
-        m_done = true;
+        m_failed = true;
     }
-    m_turn.notify_all();
+    m_wake.notify_all();
+}
+
+bool Pass::feed(std::uint64_t index, std::uint64_t at, std::span<const std::uint8_t> chunk) {
+    const std::uint64_t end = at + chunk.size();
+    std::uint64_t wanted = 0;  // the furthest any consumer still wants once fed this chunk
+    for (std::size_t i = 0; i < m_consumers.size(); ++i) {
+        if (m_turns[i].finished.load()) continue;
+        if (!awaitTurn(i, index, at)) return false;
+        PassConsumer* c = m_consumers[i];
+        try {
+            const ByteRange r = c->wants();
+            const std::uint64_t lo = std::max(r.from, at);
+            const std::uint64_t hi = std::min(r.to, end);
+            if (lo < hi)
+                c->take(lo, chunk.subspan(static_cast<std::size_t>(lo - at), static_cast<std::size_t>(hi - lo)));
+            if (const ByteRange after = c->wants(); !after.empty()) wanted = std::max(wanted, after.to);
+            else m_turns[i].finished = true;
+        } catch (...) {
+            fail();
+            return false;
+        }
+        passTurn(i);
+    }
+    lowerEnd(wanted);
+    return true;
 }
 
 void Pass::work(std::size_t worker) {
@@ -137,32 +203,17 @@ void Pass::work(std::size_t worker) {
         return;
     }
     for (std::uint64_t index = worker;; index += m_workers) {
-        if (m_done.load()) return;
         const std::uint64_t at = m_from + index * m_chunkSize;
         const std::uint64_t to = m_to.load();
-        const std::size_t want = at >= to ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(m_chunkSize, to - at));
-        const std::size_t got = want == 0 ? 0 : m_file.readInto(at, buffer.get(), want);
-
-        if (!awaitTurn(index)) return;
-        // The end may have been lowered while this chunk was being read.
-        const std::uint64_t end = m_to.load();
-        const std::size_t size = at >= end ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(got, end - at));
+        if (m_failed.load() || at >= to) return;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(m_chunkSize, to - at));
+        const std::size_t got = m_file.readInto(at, buffer.get(), want);
+        m_cores[worker].id.store(currentCore(), std::memory_order_relaxed);
         // A short read (end of file, an error, a cancel) ends the pass after what it supplied.
-        bool last = size == 0 || got < want;
-        if (size > 0) {
-            try {
-                feed(at, {buffer.get(), size});
-                const std::uint64_t wanted = std::min(end, wantedEnd());
-                m_to = wanted;
-                m_handed += size;
-                last = last || at + size >= wanted;
-            } catch (...) {
-                fail();
-                return;
-            }
-        }
-        passTurn(last);
-        if (last) return;
+        if (got < want) lowerEnd(at + got);
+        if (got == 0 || !feed(index, at, {buffer.get(), got})) return;
+        m_handed += got;
+        if (got < want) return;
     }
 }
 

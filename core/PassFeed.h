@@ -41,6 +41,7 @@ public:
 
     // The image bytes from offset at on, inside what wants() said, in file order without gaps.
     // Calls may come from different threads, one at a time, each seeing what the one before did.
+    // Two consumers may be called at once (on neighbouring chunks): they share no unguarded state.
     virtual void take(std::uint64_t at, std::span<const std::uint8_t> bytes) = 0;
 
     // No more bytes come: the range was served, or the file stopped supplying (its end, a read
@@ -50,8 +51,10 @@ public:
 
 // Streams the smallest range covering what the consumers want and feeds them; stops reading as
 // soon as none wants more. Chunks are chunkSize bytes, each read into a page-aligned buffer by
-// the worker that then feeds it: while one worker feeds a chunk, the other reads the next one.
-// Returns the bytes handed out. An exception from a consumer ends the pass and is rethrown here.
+// the worker that then feeds it to the consumers in list order, each consumer in its own turn:
+// while one worker feeds chunk k to a consumer late in the list, the other reads chunk k + 1 or
+// feeds it to the consumers before. Returns the bytes handed out. An exception from a consumer
+// ends the pass and is rethrown here; the consumers before it may have had one chunk more.
 std::uint64_t feedPass(ImageFile& file, std::span<PassConsumer* const> consumers,
                        std::size_t chunkSize = kPassChunkSize);
 std::uint64_t feedPass(ImageFile& file, PassConsumer& consumer, std::size_t chunkSize = kPassChunkSize);

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "core/ImageFile.h"
@@ -42,23 +46,29 @@ public:
         : m_from(from), m_at(from), m_to(to), m_stopAfter(stopAfter) {}
     ByteRange wants() const override { return {m_at, m_stopped ? m_at : m_to}; }
     void take(std::uint64_t at, std::span<const std::uint8_t> bytes) override {
+        EXPECT_EQ(m_inside.exchange(true), false) << "two calls at once";
         EXPECT_EQ(at, m_at) << "fed out of order or with a gap";
         if (chunkStart && (at - m_from) % chunkStart == 0) {
             EXPECT_TRUE(aligned64(bytes.data())) << "chunk at " << at << " not on a 64-byte boundary";
         }
-        if (cancelAfter && seen.size() < cancelAfter && seen.size() + bytes.size() >= cancelAfter) cancel->cancelled = true;
+        if (cancelAfter && seen.size() < cancelAfter && seen.size() + bytes.size() >= cancelAfter)
+            cancel->cancelled = true;
         seen.insert(seen.end(), bytes.begin(), bytes.end());
         m_at = at + bytes.size();
         if (seen.size() >= m_stopAfter) m_stopped = true;
+        if (onTake) onTake(at);
+        m_inside = false;
     }
     void end() override { ++ends; }
     Bytes seen;
     int ends = 0;
-    std::size_t chunkStart = 0;      // when set, takes at multiples of it from the start must be aligned
-    std::size_t cancelAfter = 0;     // when set, cancels *cancel once this many bytes were seen
+    std::size_t chunkStart = 0;   // when set, takes at multiples of it from the start must be aligned
+    std::size_t cancelAfter = 0;  // when set, cancels *cancel once this many bytes were seen
     ReadProgress* cancel = nullptr;
+    std::function<void(std::uint64_t)> onTake;  // run at the end of every take
 
 private:
+    std::atomic<bool> m_inside{false};
     std::uint64_t m_from;
     std::uint64_t m_at;
     std::uint64_t m_to;
@@ -66,7 +76,12 @@ private:
     bool m_stopped = false;
 };
 
-TEST(PassFeed, EveryConsumerGetsExactlyItsRangeFromOneReading) {
+// Each consumer has a turn of its own: with chunks from 8 KiB down to 512 bytes the consumers early
+// and late in the list are fed neighbouring chunks at once, each still in order exactly once.
+class EveryConsumer : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(EveryConsumer, GetsExactlyItsRangeFromOneReading) {
+    const std::size_t chunk = GetParam();
     const Bytes image = randomBytes(300000, 9);
     test::TempDir dir;
     auto file = ImageFile::open(dir.write("image.srl", image));
@@ -77,7 +92,7 @@ TEST(PassFeed, EveryConsumerGetsExactlyItsRangeFromOneReading) {
     Recorder early(1000, 200000, 10);
     PassConsumer* const all[] = {&whole, &middle, &tail, &early};
     const std::uint64_t before = ImageFile::bytesReadByProcess();
-    feedPass(*file, all, 8192);
+    feedPass(*file, all, chunk);
     EXPECT_EQ(ImageFile::bytesReadByProcess() - before, image.size()) << "each byte read once";
     const auto slice = [&](std::size_t a, std::size_t b) {
         return Bytes(image.begin() + static_cast<std::ptrdiff_t>(a), image.begin() + static_cast<std::ptrdiff_t>(b));
@@ -85,8 +100,37 @@ TEST(PassFeed, EveryConsumerGetsExactlyItsRangeFromOneReading) {
     EXPECT_EQ(whole.seen, image);
     EXPECT_EQ(middle.seen, slice(70000, 70100));
     EXPECT_EQ(tail.seen, slice(250000, image.size()));
-    EXPECT_EQ(early.seen, slice(1000, 8192));
+    EXPECT_EQ(early.seen, slice(1000, (1010 + chunk - 1) / chunk * chunk))
+        << "to the end of the chunk where it stopped";
     for (const Recorder* r : {&whole, &middle, &tail, &early}) EXPECT_EQ(r->ends, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ChunkSizes, EveryConsumer, testing::Values(8192, 4099, 512));
+
+// The last consumer in the list still holds chunk 0 when the first is fed chunk 1: it waits for
+// that, which only a pass giving each consumer its own turn lets happen.
+TEST(PassFeed, NeighbouringChunksReachTwoConsumersAtOnce) {
+    const Bytes image = randomBytes(64 * 1024, 12);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    ASSERT_TRUE(file);
+    Recorder first(0, kToFileEnd);
+    Recorder last(0, kToFileEnd);
+    std::atomic<bool> firstHasChunk1{false};
+    first.onTake = [&](std::uint64_t at) {
+        if (at == 4096) firstHasChunk1 = true;
+    };
+    bool sawIt = false;
+    last.onTake = [&](std::uint64_t at) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (at == 0 && !firstHasChunk1 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+        sawIt = sawIt || (at == 0 && firstHasChunk1);
+    };
+    PassConsumer* const both[] = {&first, &last};
+    feedPass(*file, both, 4096);
+    EXPECT_TRUE(sawIt) << "chunk 1 waited until the last consumer was done with chunk 0";
+    EXPECT_EQ(first.seen, image);
+    EXPECT_EQ(last.seen, image);
 }
 
 TEST(PassFeed, StopsReadingWhenNoConsumerWantsMore) {
@@ -125,24 +169,25 @@ TEST_P(PassRanges, DeliversExactlyTheRangeInOrderFromAlignedBuffers) {
     const std::uint64_t handed = feedPass(*file, one, row.chunk);
     const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(row.to, image.size()));
     const std::size_t begin = static_cast<std::size_t>(std::min<std::uint64_t>(row.from, end));
-    EXPECT_EQ(one.seen, Bytes(image.begin() + static_cast<std::ptrdiff_t>(begin), image.begin() + static_cast<std::ptrdiff_t>(end)));
+    EXPECT_EQ(one.seen, Bytes(image.begin() + static_cast<std::ptrdiff_t>(begin),
+                              image.begin() + static_cast<std::ptrdiff_t>(end)));
     EXPECT_EQ(handed, one.seen.size());
     EXPECT_EQ(ImageFile::bytesReadByProcess() - before, one.seen.size()) << "each byte read once, nothing beyond";
     EXPECT_EQ(one.ends, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PassRanges,
-    testing::Values(RangeRow{"WholeFileInOddChunks", 100000, 0, kToFileEnd, 4099},
-                    RangeRow{"RangeEndInsideAChunk", 100000, 0, 50001, 4096},
-                    RangeRow{"RangeStartingMidFile", 100000, 12345, 99999, 1000},
-                    RangeRow{"RangePastTheEndOfFile", 5000, 0, 1 << 20, 4096},
-                    RangeRow{"ChunkLargerThanTheFile", 5000, 0, kToFileEnd, kPassChunkSize},
-                    RangeRow{"RangeStartingPastTheEnd", 5000, 6000, 9000, 512},
-                    RangeRow{"EmptyFile", 0, 0, kToFileEnd, 4096},
-                    RangeRow{"FileOfExactlyTwoChunks", 2 * std::size_t{4096}, 0, kToFileEnd, 4096},
-                    RangeRow{"ChunksOfOneByte", 3000, 0, kToFileEnd, 1}),
-    [](const auto& param) { return std::string(param.param.fault); });
+INSTANTIATE_TEST_SUITE_P(Rows, PassRanges,
+                         testing::Values(RangeRow{"WholeFileInOddChunks", 100000, 0, kToFileEnd, 4099},
+                                         RangeRow{"RangeEndInsideAChunk", 100000, 0, 50001, 4096},
+                                         RangeRow{"RangeStartingMidFile", 100000, 12345, 99999, 1000},
+                                         RangeRow{"RangePastTheEndOfFile", 5000, 0, 1 << 20, 4096},
+                                         RangeRow{"ChunkLargerThanTheFile", 5000, 0, kToFileEnd, kPassChunkSize},
+                                         RangeRow{"RangeStartingPastTheEnd", 5000, 6000, 9000, 512},
+                                         RangeRow{"EmptyFile", 0, 0, kToFileEnd, 4096},
+                                         RangeRow{"FileOfExactlyTwoChunks", 2 * std::size_t{4096}, 0, kToFileEnd,
+                                                  4096},
+                                         RangeRow{"ChunksOfOneByte", 3000, 0, kToFileEnd, 1}),
+                         [](const auto& param) { return std::string(param.param.fault); });
 
 TEST(PassFeed, CancelStopsSupplyAndReadsAreCounted) {
     const Bytes image = randomBytes(1 << 20, 6);
@@ -154,7 +199,11 @@ TEST(PassFeed, CancelStopsSupplyAndReadsAreCounted) {
     Recorder whole(0, kToFileEnd);
     whole.cancelAfter = 1;
     whole.cancel = &progress;
-    feedPass(*file, whole, 4096);
+    Recorder after(0, kToFileEnd);
+    PassConsumer* const both[] = {&whole, &after};
+    feedPass(*file, both, 4096);
+    EXPECT_EQ(after.seen, whole.seen) << "the consumers behind the cancel see the same chunks";
+    EXPECT_EQ(after.ends, 1);
     // The chunk the other worker had already read may still come; nothing read after the cancel does.
     EXPECT_GE(whole.seen.size(), 4096u);
     EXPECT_LE(whole.seen.size(), kPassWorkers * 4096u);
@@ -177,17 +226,21 @@ private:
     std::uint64_t m_at = 0;
 };
 
+// The thrower fails on chunk 5 (bytes 20480 on). A consumer after it in the list never gets that
+// chunk; one before it may get the chunk the other worker holds, no further.
 TEST(PassFeed, ConsumerExceptionEndsThePassAndIsRethrown) {
     const Bytes image = randomBytes(1 << 20, 11);
     test::TempDir dir;
     auto file = ImageFile::open(dir.write("image.srl", image));
     ASSERT_TRUE(file);
     Thrower thrower;
-    Recorder whole(0, kToFileEnd);
-    PassConsumer* const both[] = {&whole, &thrower};
-    EXPECT_THROW(feedPass(*file, both, 4096), std::runtime_error);
-    EXPECT_EQ(whole.seen.size() % 4096, 0u);
-    EXPECT_LE(whole.seen.size(), 24576u) << "no chunk fed after the failing one";
+    Recorder before(0, kToFileEnd);
+    Recorder after(0, kToFileEnd);
+    PassConsumer* const all[] = {&before, &thrower, &after};
+    EXPECT_THROW(feedPass(*file, all, 4096), std::runtime_error);
+    EXPECT_EQ(before.seen.size() % 4096, 0u);
+    EXPECT_LE(before.seen.size(), (5 + kPassWorkers) * 4096u) << "fed past the chunk in hand";
+    EXPECT_LE(after.seen.size(), 5 * 4096u) << "fed the failing chunk or one after it";
 }
 
 }  // namespace

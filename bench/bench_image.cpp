@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
         }
         if (padded && at >= size / 2) std::fill(chunk.begin(), chunk.end(), 0xFF);
         if (at == 0) std::copy(head.begin(), head.end(), chunk.begin());
-        const std::size_t n = static_cast<std::size_t>(
-            std::min<std::uint64_t>(sparse ? head.size() : chunk.size(), size - at));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(sparse ? head.size() : chunk.size(), size - at));
         ok = std::fwrite(chunk.data(), 1, n, out) == n;
     }
     ok = std::fclose(out) == 0 && ok;

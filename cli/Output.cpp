@@ -1,5 +1,6 @@
 #include "cli/Output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -61,9 +62,10 @@ std::variant<ReportTarget, std::string> junitTarget(const std::string& path, con
     if (facts.identity && facts.identity == standardOutputIdentity()) return ReportTarget{Kind::StandardOutput, path};
     if (facts.kind == PathKind::Other) return ReportTarget{Kind::InPlace, path};
     if (facts.kind != PathKind::Regular) return ReportTarget{Kind::WholeFile, path};
-    for (const std::string& image : images)
-        if (inspectPath(image).identity == facts.identity)
-            return "--junit " + path + " is the image " + image + "; the report needs a name of its own";
+    const auto image = std::ranges::find_if(
+        images, [&facts](const std::string& candidate) { return inspectPath(candidate).identity == facts.identity; });
+    if (image != images.end())
+        return "--junit " + path + " is the image " + *image + "; the report needs a name of its own";
     // Replacing is fine for an earlier report, or an empty file made to hold one.
     if (facts.size > 0) {
         std::uint8_t head[1024];

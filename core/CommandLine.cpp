@@ -1,10 +1,12 @@
 #include "core/CommandLine.h"
 
 #ifdef _WIN32
+// windows.h first: shellapi.h builds on it.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -28,7 +28,7 @@ std::string finalTarget(std::string path) {
         std::string next(buf, static_cast<std::size_t>(n));
         if (next[0] != '/') {
             const std::size_t slash = path.find_last_of('/');
-            if (slash != std::string::npos) next = path.substr(0, slash + 1) + next;
+            if (slash != std::string::npos) next.insert(0, path, 0, slash + 1);
         }
         path = std::move(next);
     }

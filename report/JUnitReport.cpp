@@ -78,24 +78,24 @@ std::string renderJUnit(const std::vector<JUnitCase>& cases, const std::string& 
 }
 
 bool isJUnitReport(std::string_view head) {
-    constexpr auto npos = std::string_view::npos;
+    constexpr auto kNone = std::string_view::npos;
     if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
     if (!head.starts_with("<?xml")) return false;
     const std::size_t declarationEnd = head.find("?>");
-    if (declarationEnd == npos) return false;
+    if (declarationEnd == kNone) return false;
     std::string_view rest = head.substr(declarationEnd + 2);
     for (;;) {
         const std::size_t start = rest.find_first_not_of(" \t\r\n");
-        if (start == npos) return false;
+        if (start == kNone) return false;
         rest.remove_prefix(start);
         if (!rest.starts_with("<!--")) break;
         const std::size_t close = rest.find("-->");
-        if (close == npos) return false;
+        if (close == kNone) return false;
         rest.remove_prefix(close + 3);
     }
     for (const std::string_view root : {"<testsuites", "<testsuite"})
         if (rest.starts_with(root) && rest.size() > root.size() &&
-            std::string_view(" \t\r\n>/").find(rest[root.size()]) != npos)
+            std::string_view(" \t\r\n>/").find(rest[root.size()]) != kNone)
             return true;
     return false;
 }

@@ -710,8 +710,9 @@ void MainWindow::saveReportCommand() {
     name = name.empty() ? L"report" : name.substr(0, name.find_last_of(L'.'));
     std::wstring file(32768, L'\0');
     (name + L".txt").copy(file.data(), std::min(name.size() + 4, file.size() - 1));
-    const std::wstring filter = text(Msg::ReportFilterText) + L" (*.txt)" + L'\0' + L"*.txt" + L'\0' +
-                                text(Msg::ReportFilterJson) + L" (*.json)" + L'\0' + L"*.json" + L'\0' + L'\0';
+    // The same two choices, in the same words, as the Qt window's Save dialog.
+    const std::wstring filter = text(Msg::TextReportFilter) + L'\0' + L"*.txt" + L'\0' + text(Msg::JsonReportFilter) +
+                                L'\0' + L"*.json" + L'\0' + L'\0';
     const std::wstring folder =
         slash == std::wstring::npos ? displayText(m_options.startDir) : image.substr(0, slash);
     OPENFILENAMEW dialog{};

@@ -123,7 +123,7 @@ inline ScanOutcome pathOutcome(const std::string& path, std::uint64_t size, Mark
     if (!file) return {};
     MarkerScanResult found = scanMarkers(*file, size, searchPath, MarkerScanKinds::Both, blockSize);
     s.model.sdkRows = std::move(found.sdkRows);
-    if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
+    if (publishMiddlewareScan(s.model, found.middleware)) s.state.Final_Build = 0;
     return outcomeOf(s);
 }
 

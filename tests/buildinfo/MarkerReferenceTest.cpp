@@ -169,7 +169,7 @@ TEST_P(MarkerScanAgainstReference, RandomChunkingsOfOnePass) {
             test::prepare(s, image.size());
             MarkerScanResult found = std::move(scan).result();
             s.model.sdkRows = std::move(found.sdkRows);
-            if (publishMiddlewareScan(s.model, std::move(found.middleware))) s.state.Final_Build = 0;
+            if (publishMiddlewareScan(s.model, found.middleware)) s.state.Final_Build = 0;
             ASSERT_EQ(test::outcomeOf(s), expected) << "round " << round << ", path " << test::pathName(p);
         }
     }

@@ -293,7 +293,7 @@ TEST(Wildcards, ExpandToTheMatchingFilesOnWindowsOnly) {
     const std::vector<std::string> expected{base + "QAAAJ00.SRL", base + "QBBBJ00.SRL",
                                             base + "日本語の提出イメージ.SRL", base + "*.none", base + "QAAAJ00.SRL"};
 #else
-    const std::vector<std::string> expected = args;
+    const std::vector<std::string>& expected = args;
 #endif
     EXPECT_EQ(expandWildcards(args), expected);
 }

@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(ChunkSizes, EveryConsumer, testing::Values(8192, 4099, 
 // The last consumer in the list still holds chunk 0 when the first is fed chunk 1: it waits for
 // that, which only a pass giving each consumer its own turn lets happen.
 TEST(PassFeed, NeighbouringChunksReachTwoConsumersAtOnce) {
-    const Bytes image = randomBytes(64 * 1024, 12);
+    const Bytes image = randomBytes(std::size_t{64} * 1024, 12);
     test::TempDir dir;
     auto file = ImageFile::open(dir.write("image.srl", image));
     ASSERT_TRUE(file);

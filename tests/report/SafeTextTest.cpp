@@ -57,7 +57,10 @@ TEST(SafeText, EscapesWhatATerminalWouldActOnAndNothingElse) {
 TEST(SafeText, EveryByteValueAloneComesOutPrintable) {
     for (int b = 0; b < 256; ++b) {
         const std::string out = safeText(std::string(1, static_cast<char>(b)));
-        for (unsigned char c : out) EXPECT_TRUE(c >= 0x20 && c != 0x7F) << b;
+        for (const char ch : out) {
+            const auto c = static_cast<unsigned char>(ch);
+            EXPECT_TRUE(c >= 0x20 && c != 0x7F) << b;
+        }
     }
 }
 

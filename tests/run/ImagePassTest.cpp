@@ -90,7 +90,7 @@ TEST_P(OnePass, EveryConsumerMatchesItsReference) {
         Session s{""};
         test::prepare(s, image.size());
         s.model.sdkRows = std::move(pass.markers.sdkRows);
-        if (publishMiddlewareScan(s.model, std::move(pass.markers.middleware))) s.state.Final_Build = 0;
+        if (publishMiddlewareScan(s.model, pass.markers.middleware)) s.state.Final_Build = 0;
         EXPECT_EQ(test::outcomeOf(s), markers) << "chunks of " << chunk;
     }
 }

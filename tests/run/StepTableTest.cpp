@@ -44,8 +44,8 @@ std::string hexPair(std::uint8_t first, std::uint8_t second) {
 }
 
 std::uint32_t le32(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
-                                      static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
+           std::uint32_t{b[at + 3]} << 24;
 }
 
 struct Image {

@@ -239,7 +239,7 @@ QStringList contextMenuChoosing(QWidget* widget, const QString& choose) {
 }
 
 std::string writeLargeSample(const TestDir& dir, const QString& name) {
-    const std::string path = dir.writeSample(name);
+    std::string path = dir.writeSample(name);
     QFile file(qtText(path));
     if (!file.resize(qint64(1) << 30)) return {};
     return path;

@@ -197,7 +197,8 @@ TForm1::TForm1(std::string programDir, std::vector<std::string> arguments, std::
     buildContextMenus();
     buildTabOrder();
     m_focusFrame = new FocusFrame(m_canvas);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
 
     m_about = std::make_unique<TfAbout>();
     m_progressTimer = new QTimer(this);
@@ -223,7 +224,8 @@ TForm1::TForm1(std::string programDir, std::vector<std::string> arguments, std::
     setAcceptDrops(true);
 }
 
-TForm1::~TForm1() = default;
+// The focus moves while the base class destroys the children: by then this is no TForm1 to follow it.
+TForm1::~TForm1() { disconnect(m_focusWatch); }
 
 Session& TForm1::session() {
     Q_ASSERT(m_session);

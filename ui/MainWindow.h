@@ -165,6 +165,7 @@ private:
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;
     QWidget* m_focusFrame = nullptr;
+    QMetaObject::Connection m_focusWatch;
     bool m_scrolls = false;
     QTimer* m_frameTimer = nullptr;
     FrameMargins m_placedFrame{};

@@ -646,6 +646,24 @@ void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+// The Open and Save dialogs' common set-up: the file buffer takes a long path whole.
+OPENFILENAMEW fileDialog(HWND owner, const std::wstring& filter, std::wstring& file, const wchar_t* initialDir,
+                         DWORD flags) {
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = initialDir;
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | flags;
+    return dialog;
+}
+
+}  // namespace
+
 void MainWindow::loadCommand() {
     if (busy()) return;
     // The filter of the current language; the dialog starts from the last file.
@@ -655,14 +673,8 @@ void MainWindow::loadCommand() {
     const std::wstring last = m_session.fileName.empty() ? L"" : displayText(m_session.fileName);
     last.copy(file.data(), std::min(last.size(), file.size() - 1));
     const std::wstring startDir = displayText(m_options.startDir);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hwnd;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = last.empty() ? startDir.c_str() : nullptr;
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    OPENFILENAMEW dialog = fileDialog(m_hwnd, filter, file, last.empty() ? startDir.c_str() : nullptr,
+                                      OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
     if (!GetOpenFileNameW(&dialog)) return;
     loadPaths({utf8FromWide(file.c_str())});
 }
@@ -715,15 +727,8 @@ void MainWindow::saveReportCommand() {
                                 L'\0' + L"*.json" + L'\0' + L'\0';
     const std::wstring folder =
         slash == std::wstring::npos ? displayText(m_options.startDir) : image.substr(0, slash);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hwnd;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = folder.c_str();
+    OPENFILENAMEW dialog = fileDialog(m_hwnd, filter, file, folder.c_str(), OFN_OVERWRITEPROMPT);
     dialog.lpstrDefExt = L"txt";
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&dialog)) return;
     if (!saveReport(file.c_str()))
         MessageBoxW(m_hwnd, text(Msg::SaveFailed).c_str(), windowText(m_hwnd).c_str(), MB_OK | MB_ICONWARNING);

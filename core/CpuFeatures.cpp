@@ -1,5 +1,7 @@
 #include "core/CpuFeatures.h"
 
+#include <cstdlib>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
@@ -53,8 +55,20 @@ CpuFeatures detect() { return {}; }
 
 }  // namespace
 
+CpuFeatures capFeatures(CpuFeatures f, std::string_view cap) {
+    const bool none = cap == "none";
+    const bool sse = none || cap == "sse";
+    if (sse || cap == "avx2") f.avx512f = f.avx512bw = f.avx512vl = false;
+    if (sse) f.avx2 = f.vpclmul = f.bmi = false;
+    if (none) f.sse41 = f.pclmul = false;
+    return f;
+}
+
 const CpuFeatures& cpuFeatures() {
-    static const CpuFeatures kFeatures = detect();
+    static const CpuFeatures kFeatures = [] {
+        const char* cap = std::getenv("PARVEX_CPU_CAP");
+        return capFeatures(detect(), cap ? cap : "");
+    }();
     return kFeatures;
 }
 

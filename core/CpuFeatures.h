@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace parvex {
 
 // The processor features the fast paths need, read once. Every SIMD dispatch asks here, so the
@@ -15,6 +17,12 @@ struct CpuFeatures {
     bool vpclmul = false;
 };
 
+// The processor's features, less those that PARVEX_CPU_CAP turns off, read once. The cap lets the
+// narrower paths be timed on a processor that has the wider ones: "avx2" drops AVX-512, "sse" also
+// drops AVX2 and VPCLMULQDQ, "none" leaves only the portable code. Any other value caps nothing.
 const CpuFeatures& cpuFeatures();
+
+// The features left once cap is applied; a cap can only remove features.
+CpuFeatures capFeatures(CpuFeatures f, std::string_view cap);
 
 }  // namespace parvex

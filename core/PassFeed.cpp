@@ -12,9 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#if defined(__linux__)
-#include <sched.h>
-#endif
+#include "core/Cores.h"
 
 namespace parvex {
 namespace {
@@ -23,14 +21,17 @@ namespace {
 // sleeps: a little more than one consumer's work on a chunk, and less than waking a sleeping
 // thread costs on a virtual machine.
 constexpr auto kSpinFor = std::chrono::microseconds(50);
+// A worker that finds itself on the core of the worker it waits for moves off it at most this often,
+// so two workers never chase each other round the cores.
+constexpr auto kMoveEvery = std::chrono::milliseconds(1);
 
-// The core the calling thread runs on, or -1 where the system does not tell.
-int currentCore() {
-#if defined(__linux__)
-    return sched_getcpu();
-#else
-    return -1;
-#endif
+// True at most once per kMoveEvery for the calling thread.
+bool mayMove() {
+    thread_local std::chrono::steady_clock::time_point last{};
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last < kMoveEvery) return false;
+    last = now;
+    return true;
 }
 
 void cpuRelax() {
@@ -123,25 +124,33 @@ bool Pass::awaitTurn(std::size_t consumer, std::uint64_t index, std::uint64_t at
     const auto ready = [&] { return turn.next.load() == index || stopped(at); };
     if (ready()) return !stopped(at);
     // The turn comes from the worker feeding chunk index - 1. Spinning only pays while it runs on
-    // another core: on this one it waits for the spinner to stop.
-    const int here = currentCore();
-    m_cores[index % m_workers].id.store(here, std::memory_order_relaxed);
+    // another core; on this one it waits for the spinner to stop, so the waiter moves away if it can
+    // and sleeps if it cannot.
+    int here = currentCore();
     const std::atomic<int>& holder = m_cores[(index - 1) % m_workers].id;
     const auto giveUp = std::chrono::steady_clock::now() + kSpinFor;
     for (unsigned spin = 0; !ready(); ++spin) {
-        if (spin % 64 == 0 && ((here >= 0 && holder.load(std::memory_order_relaxed) == here) ||
-                               std::chrono::steady_clock::now() > giveUp)) {
-            std::unique_lock lock(m_mutex);
-            ++turn.sleepers;
-            ++m_sleepers;
-            m_wake.wait(lock, ready);
-            --turn.sleepers;
-            --m_sleepers;
-            m_cores[index % m_workers].id.store(currentCore(), std::memory_order_relaxed);  // woken elsewhere
-            break;
+        if (spin % 64 == 0) {
+            const bool together = here >= 0 && holder.load(std::memory_order_relaxed) == here;
+            // The kernel leaves two busy, cache-hot threads of one process on one core for tens of
+            // milliseconds while the other core idles: moving is far cheaper than waiting.
+            if (together && mayMove() && moveOffCore(here)) {
+                here = currentCore();
+                continue;
+            }
+            if (together || std::chrono::steady_clock::now() > giveUp) {
+                std::unique_lock lock(m_mutex);
+                ++turn.sleepers;
+                ++m_sleepers;
+                m_wake.wait(lock, ready);
+                --turn.sleepers;
+                --m_sleepers;
+                break;
+            }
         }
         cpuRelax();
     }
+    m_cores[index % m_workers].id.store(currentCore(), std::memory_order_relaxed);  // moved, or woken elsewhere
     return !stopped(at);
 }
 

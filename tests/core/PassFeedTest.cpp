@@ -9,6 +9,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 #include "core/ImageFile.h"
 #include "core/PassFeed.h"
 #include "tests/support/TempDir.h"
@@ -106,6 +110,30 @@ TEST_P(EveryConsumer, GetsExactlyItsRangeFromOneReading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ChunkSizes, EveryConsumer, testing::Values(8192, 4099, 512));
+
+#if defined(__linux__)
+// Both workers held on one core: a waiter cannot move off the core it shares with the worker it
+// waits for, so it sleeps, and every consumer still gets its bytes in order.
+TEST(PassFeed, WorkersHeldOnOneCoreStillDeliverEverything) {
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);  // the helper thread inherits it
+    const Bytes image = randomBytes(200000, 13);
+    test::TempDir dir;
+    auto file = ImageFile::open(dir.write("image.srl", image));
+    Recorder first(0, kToFileEnd);
+    Recorder last(0, kToFileEnd);
+    PassConsumer* const both[] = {&first, &last};
+    if (file) feedPass(*file, both, 1024);
+    sched_setaffinity(0, sizeof before, &before);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(first.seen, image);
+    EXPECT_EQ(last.seen, image);
+}
+#endif
 
 // The last consumer in the list still holds chunk 0 when the first is fed chunk 1: it waits for
 // that, which only a pass giving each consumer its own turn lets happen.

@@ -198,6 +198,7 @@ int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, Repo
         const auto start = std::chrono::steady_clock::now();
         const std::uint64_t readBefore = parvex::ImageFile::bytesReadByProcess();
         session.load(file);
+        const auto loaded = std::chrono::steady_clock::now();
         const bool failed = session.lastOpenFailed;
         // The run computed the CRC in its pass; a file it could not open gets the command's message.
         if (opts.crc && failed) session.computeFileCrc();
@@ -207,7 +208,8 @@ int checkAll(const Options& opts, const std::optional<ReportTarget>& junit, Repo
             std::cerr << "read-stats: bytes-read " << parvex::ImageFile::bytesReadByProcess() - readBefore
                       << " file-size " << (ec ? 0 : size) << " marker-path "
                       << parvex::markerPathName(parvex::fastestMarkerPath()) << " crc-path "
-                      << parvex::ccittPathName(parvex::fastestCcittPath()) << "\n";
+                      << parvex::ccittPathName(parvex::fastestCcittPath()) << " run-us "
+                      << std::chrono::duration_cast<std::chrono::microseconds>(loaded - start).count() << "\n";
         }
         for (int n = 0; n < opts.switches; ++n) session.switchLanguage();
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

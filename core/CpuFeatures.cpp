@@ -1,6 +1,7 @@
 #include "core/CpuFeatures.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -53,8 +54,7 @@ CpuFeatures detect() { return {}; }
 
 #endif
 
-}  // namespace
-
+// The features left once the cap is applied: a cap only ever removes.
 CpuFeatures capFeatures(CpuFeatures f, std::string_view cap) {
     const bool none = cap == "none";
     const bool sse = none || cap == "sse";
@@ -63,6 +63,8 @@ CpuFeatures capFeatures(CpuFeatures f, std::string_view cap) {
     if (none) f.sse41 = f.pclmul = false;
     return f;
 }
+
+}  // namespace
 
 const CpuFeatures& cpuFeatures() {
     static const CpuFeatures kFeatures = [] {

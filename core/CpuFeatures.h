@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 namespace parvex {
 
 // The processor features the fast paths need, read once. Every SIMD dispatch asks here, so the
@@ -21,8 +19,5 @@ struct CpuFeatures {
 // narrower paths be timed on a processor that has the wider ones: "avx2" drops AVX-512, "sse" also
 // drops AVX2 and VPCLMULQDQ, "none" leaves only the portable code. Any other value caps nothing.
 const CpuFeatures& cpuFeatures();
-
-// The features left once cap is applied; a cap can only remove features.
-CpuFeatures capFeatures(CpuFeatures f, std::string_view cap);
 
 }  // namespace parvex

@@ -34,18 +34,5 @@ TEST(CpuFeatures, WiderFeaturesComeWithTheNarrowerOnes) {
     EXPECT_TRUE(!f.avx512f || f.avx2);
 }
 
-TEST(CpuFeatures, ACapOnlyRemoves) {
-    CpuFeatures all;
-    all.sse41 = all.pclmul = all.avx2 = all.bmi = all.avx512f = all.avx512bw = all.avx512vl = all.vpclmul = true;
-    const CpuFeatures avx2 = capFeatures(all, "avx2");
-    EXPECT_TRUE(avx2.avx2 && avx2.vpclmul && avx2.pclmul && !avx2.avx512f && !avx2.avx512bw && !avx2.avx512vl);
-    const CpuFeatures sse = capFeatures(all, "sse");
-    EXPECT_TRUE(sse.sse41 && sse.pclmul && !sse.avx2 && !sse.vpclmul && !sse.avx512bw);
-    const CpuFeatures none = capFeatures(all, "none");
-    EXPECT_FALSE(none.sse41 || none.pclmul || none.avx2 || none.vpclmul || none.avx512f);
-    for (const char* other : {"", "avx512", "AVX2"}) EXPECT_TRUE(capFeatures(all, other).avx512bw) << other;
-    EXPECT_FALSE(capFeatures(CpuFeatures{}, "avx2").avx2);
-}
-
 }  // namespace
 }  // namespace parvex

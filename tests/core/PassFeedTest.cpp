@@ -13,6 +13,7 @@
 #include <sched.h>
 #endif
 
+#include "core/Cores.h"
 #include "core/ImageFile.h"
 #include "core/PassFeed.h"
 #include "tests/support/TempDir.h"
@@ -112,20 +113,31 @@ TEST_P(EveryConsumer, GetsExactlyItsRangeFromOneReading) {
 INSTANTIATE_TEST_SUITE_P(ChunkSizes, EveryConsumer, testing::Values(8192, 4099, 512));
 
 #if defined(__linux__)
+// Moving off a core must leave the thread free to run wherever it could before: one left pinned to
+// part of the machine would slow every later pass.
+TEST(PassFeed, MovingOffACoreLeavesTheAffinityAsItWas) {
+    cpu_set_t before, after;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    const int here = currentCore();
+    EXPECT_EQ(moveOffCore(here), CPU_COUNT(&before) > 1);
+    EXPECT_TRUE(CPU_COUNT(&before) == 1 || currentCore() != here);
+    ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
+    EXPECT_TRUE(CPU_EQUAL(&before, &after));
+    EXPECT_FALSE(moveOffCore(-1));
+}
+
 // Both workers held on one core: a waiter cannot move off the core it shares with the worker it
 // waits for, so it sleeps, and every consumer still gets its bytes in order.
 TEST(PassFeed, WorkersHeldOnOneCoreStillDeliverEverything) {
-    cpu_set_t before;
+    cpu_set_t before, one;
     ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
-    cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(sched_getcpu(), &one);
     ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);  // the helper thread inherits it
     const Bytes image = randomBytes(200000, 13);
     test::TempDir dir;
     auto file = ImageFile::open(dir.write("image.srl", image));
-    Recorder first(0, kToFileEnd);
-    Recorder last(0, kToFileEnd);
+    Recorder first(0, kToFileEnd), last(0, kToFileEnd);
     PassConsumer* const both[] = {&first, &last};
     if (file) feedPass(*file, both, 1024);
     sched_setaffinity(0, sizeof before, &before);
